@@ -1,0 +1,105 @@
+#include "connection.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace velkor {
+
+namespace {
+
+constexpr int kSocketBufferBytes = 65535;
+constexpr int kSendWaitSeconds = 20;
+
+void ReportSocketError(const char* what) {
+  std::fprintf(stderr, "%s: %s\n", what, net::LastErrorText().c_str());
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> ResolveHost(const char* text) {
+  std::uint32_t address = net::ParseDotted(text);
+  if (address != 0xFFFFFFFFu) return address;
+  if (std::strcmp(text, "255.255.255.255") == 0) return std::nullopt;
+  return net::LookupName(text);
+}
+
+net::Socket OpenConnection(std::uint32_t address, std::uint16_t port) {
+  net::Socket s = net::OpenStream();
+  if (s == net::kNoSocket) return net::kNoSocket;
+  if (!net::SetReceiveBuffer(s, kSocketBufferBytes) ||
+      !net::SetSendBuffer(s, kSocketBufferBytes)) {
+    ReportSocketError("setsockopt SO_SNDBUF failed");
+    return net::kNoSocket;
+  }
+  if (!net::Connect(s, address, port)) {
+    ReportSocketError("connect()");
+    return net::kNoSocket;
+  }
+  return s;
+}
+
+bool Connection::SendAll(const void* data, std::size_t count) {
+  if (closed_) return false;
+  const auto* p = static_cast<const std::uint8_t*>(data);
+  std::size_t sent = 0;
+  while (sent < count) {
+    if (net::WaitWritable(socket_, kSendWaitSeconds) != net::Wait::kReady) {
+      std::printf("Timeout.\n");
+      net::Close(socket_);
+      closed_ = true;
+      return false;
+    }
+    long n = net::Send(socket_, p + sent, count - sent);
+    if (n <= 0) return false;
+    sent += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool Connection::ReceiveExact(void* buffer, std::size_t count) {
+  if (closed_) return false;
+  auto* p = static_cast<std::uint8_t*>(buffer);
+  std::size_t got = 0;
+  while (got < count) {
+    long n = net::Receive(socket_, p + got, count - got);
+    if (n <= 0) return false;
+    got += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool Connection::SendRequest(std::uint8_t action, std::uint32_t value, std::uint8_t selector,
+                             std::uint8_t flags, std::string_view device) {
+  auto bytes = EncodeRequest(MakeRequest(action, value, selector, flags, device));
+  return SendAll(bytes.data(), bytes.size());
+}
+
+bool Connection::ReadReply() {
+  std::array<std::uint8_t, kReplyFrameSize> bytes;
+  if (!ReceiveExact(bytes.data(), bytes.size())) {
+    std::printf("Failed to get a responce from the server.\n");
+    return false;
+  }
+  ReplyFrame reply = DecodeReply(bytes);
+  announced_ = reply.value;
+  if (reply.status == kStatusOk) return true;
+  std::printf("Server reported an error: %s\n", StatusText(reply.status).c_str());
+  return false;
+}
+
+bool Connection::ReceiveBlock(std::uint8_t* buffer, std::size_t& length) {
+  std::array<std::uint8_t, kDataBlockSize> block;
+  if (!ReceiveExact(block.data(), block.size())) return false;
+  std::size_t n = BlockLength(block.data());
+  if (n == 0 || n > kBlockPayloadSize) return false;
+  std::memcpy(buffer, block.data() + 2, n);
+  length = n;
+  return true;
+}
+
+bool Connection::SendBlock(const std::uint8_t* data, std::size_t count) {
+  auto block = EncodeBlock(std::span<const std::uint8_t>(data, count));
+  return SendAll(block.data(), block.size());
+}
+
+}  // namespace velkor

@@ -1,0 +1,54 @@
+// The utility's network layer: resolving the server, opening the one
+// connection of a run, and moving the fixed-size messages of frames.h.
+// Every action touches the socket only through the operations below.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "frames.h"
+#include "socket.h"
+
+namespace velkor {
+
+// A dotted address is used as it is; "255.255.255.255" is unresolvable
+// without a lookup; anything else is looked up as a host name.
+std::optional<std::uint32_t> ResolveHost(const char* text);
+
+// Socket buffers of 65535 bytes each way, then connect.  Failures are
+// reported on standard error in perror form; the caller prints its own line.
+net::Socket OpenConnection(std::uint32_t address, std::uint16_t port);
+
+class Connection {
+ public:
+  explicit Connection(net::Socket socket) : socket_(socket) {}
+
+  // Waits at most 20 seconds for the socket to take data before each send;
+  // on time-out prints "Timeout." and closes the socket.
+  bool SendAll(const void* data, std::size_t count);
+  // Blocks until exactly count bytes arrived; fails on error or close.
+  bool ReceiveExact(void* buffer, std::size_t count);
+
+  bool SendRequest(std::uint8_t action, std::uint32_t value, std::uint8_t selector,
+                   std::uint8_t flags, std::string_view device);
+  // Succeeds on status 1; prints the failure otherwise.  Every complete
+  // reply replaces the announced value.
+  bool ReadReply();
+  // One DataBlock; copies its payload (1 to 1460 bytes) into buffer, which
+  // holds at least 1460 bytes.  A length of 0 or above 1460 is a failure.
+  bool ReceiveBlock(std::uint8_t* buffer, std::size_t& length);
+  // count is 1 to 1460; the block always goes out as 1462 bytes.
+  bool SendBlock(const std::uint8_t* data, std::size_t count);
+
+  std::uint32_t announced() const { return announced_; }
+  net::Socket socket() const { return socket_; }
+
+ private:
+  net::Socket socket_;
+  std::uint32_t announced_ = 0;
+  bool closed_ = false;
+};
+
+}  // namespace velkor
