@@ -1,0 +1,96 @@
+#include "throughput.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "socket_pair_test_util.h"
+#include "switches.h"
+
+namespace velkor {
+namespace {
+
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
+using test_peer::PeerRead;
+using test_peer::PeerWrite;
+using test_peer::ScriptedPeer;
+
+// Drives the loop with a simulated link: pieces_per_second pieces complete
+// in every second of a clock that reads pieces / pieces_per_second.
+std::string RunSimulated(std::int64_t pieces, std::int64_t pieces_per_second) {
+  std::int64_t moved = 0;
+  CaptureStdout();
+  ThroughputLoop(
+      "rx", [&](std::uint8_t*) { return moved++ < pieces; },
+      [&] { return moved / pieces_per_second; });
+  return GetCapturedStdout();
+}
+
+TEST(ThroughputRate, Texts) {
+  EXPECT_EQ(ThroughputRateText(1000), "1000 B/sec");
+  EXPECT_EQ(ThroughputRateText(1024), "1024 B/sec");
+  EXPECT_EQ(ThroughputRateText(2000), "1 KB/sec");
+  EXPECT_EQ(ThroughputRateText(2500000), "2441 KB/sec");
+}
+
+TEST(ThroughputLoop, OneLinePerClockSecond) {
+  std::string line = "rx rate: 2441 KB/sec  (Press Ctrl-C to exit)   \r";
+  EXPECT_EQ(RunSimulated(2500 * 3, 2500), line + line + line);
+}
+
+TEST(ThroughputLoop, SlowLinkShowsBytes) {
+  std::string line = "rx rate: 1000 B/sec  (Press Ctrl-C to exit)   \r";
+  EXPECT_EQ(RunSimulated(2, 1), line + line);
+  EXPECT_EQ(RunSimulated(4, 2), std::string("rx rate: 1 KB/sec  (Press Ctrl-C to exit)   \r") +
+                                    "rx rate: 1 KB/sec  (Press Ctrl-C to exit)   \r");
+}
+
+TEST(ThroughputLoop, ClockSetBackShowsNothingUntilItPassesTheLastDisplay) {
+  std::vector<std::int64_t> clock = {100, 101, 101, 50, 60, 101, 102, 102};
+  std::size_t reads = 0;
+  int pieces = 0;
+  CaptureStdout();
+  ThroughputLoop(
+      "tx", [&](std::uint8_t*) { return pieces++ < 6; },
+      [&] { return clock[std::min(reads++, clock.size() - 1)]; });
+  // Displays at the first piece (after 1000 bytes) and at the fifth, which
+  // covers the four pieces moved since.
+  EXPECT_EQ(GetCapturedStdout(), "tx rate: 1000 B/sec  (Press Ctrl-C to exit)   \r"
+                                 "tx rate: 3 KB/sec  (Press Ctrl-C to exit)   \r");
+}
+
+TEST(ThroughputLoop, RateLineShowsInSilentMode) {
+  SetSilentMode(true);
+  std::string out = RunSimulated(2, 1);
+  SetSilentMode(false);
+  EXPECT_EQ(out, "rx rate: 1000 B/sec  (Press Ctrl-C to exit)   \r"
+                 "rx rate: 1000 B/sec  (Press Ctrl-C to exit)   \r");
+}
+
+TEST(ThroughputLoop, ReceiveEndsWhenThePeerCloses) {
+  ScriptedPeer peer([](int fd) {
+    std::vector<std::uint8_t> data(10 * 1000 + 500, 0x5a);  // a last piece cut short
+    PeerWrite(fd, data);
+  });
+  Connection connection(peer.client());
+  ReceiveThroughput(connection);
+  CaptureStdout();
+  EXPECT_FALSE(connection.ReadReply());
+  EXPECT_EQ(GetCapturedStdout(), "Failed to get a responce from the server.\n");
+}
+
+TEST(ThroughputLoop, TransmitEndsWhenThePeerCloses) {
+  std::size_t taken = 0;
+  ScriptedPeer peer([&](int fd) { taken = PeerRead(fd, 50 * 1000).size(); });
+  Connection connection(peer.client());
+  TransmitThroughput(connection);  // a failed send, not a signal
+  peer.Join();
+  EXPECT_EQ(taken, 50u * 1000);
+  CaptureStdout();
+  EXPECT_FALSE(connection.ReadReply());
+  EXPECT_EQ(GetCapturedStdout(), "Failed to get a responce from the server.\n");
+}
+
+}  // namespace
+}  // namespace velkor

@@ -1,0 +1,186 @@
+#include "user_sessions.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "frames.h"
+
+namespace velkor {
+
+namespace {
+
+// Formats numbers and short labels; texts from the server are appended
+// separately, so this never cuts them.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+  char buffer[128];
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (n < 0) return {};
+  return std::string(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1));
+}
+
+// printf's "%-Ns": the text, padded with blanks to at least width.
+std::string LeftAligned(const std::string& text, std::size_t width) {
+  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+}  // namespace
+
+PppSessionRecord DecodePppSession(std::span<const std::uint8_t, kPppSessionRecordSize> bytes) {
+  const std::uint8_t* p = bytes.data();
+  PppSessionRecord r;
+  r.end = p[1];
+  r.user = FieldText(p + 2, kSessionUserSize);
+  r.type = FieldText(p + 258, 16);
+  r.port = FieldText(p + 274, 8);
+  r.address = FieldText(p + 282, 20);
+  r.received = GetI64(p + 302);
+  r.receive_rate = GetU32(p + 310);
+  r.transmitted = GetI64(p + 314);
+  r.transmit_rate = GetU32(p + 322);
+  return r;
+}
+
+std::array<std::uint8_t, kPppSessionRecordSize> EncodePppSession(const PppSessionRecord& r) {
+  std::array<std::uint8_t, kPppSessionRecordSize> out{};
+  std::uint8_t* p = out.data();
+  p[1] = r.end;
+  PutFieldText(p + 2, kSessionUserSize, r.user);
+  PutFieldText(p + 258, 16, r.type);
+  PutFieldText(p + 274, 8, r.port);
+  PutFieldText(p + 282, 20, r.address);
+  PutU64(p + 302, static_cast<std::uint64_t>(r.received));
+  PutU32(p + 310, r.receive_rate);
+  PutU64(p + 314, static_cast<std::uint64_t>(r.transmitted));
+  PutU32(p + 322, r.transmit_rate);
+  return out;
+}
+
+HotspotSessionRecord DecodeHotspotSession(
+    std::span<const std::uint8_t, kHotspotSessionRecordSize> bytes) {
+  const std::uint8_t* p = bytes.data();
+  HotspotSessionRecord r;
+  r.end = p[1];
+  r.user = FieldText(p + 2, kSessionUserSize);
+  r.address = FieldText(p + 258, 16);
+  r.mac = FieldText(p + 274, 18);
+  r.received = GetU32(p + 292);
+  r.transmitted = GetU32(p + 300);
+  r.online = GetU32(p + 308);
+  r.limit = GetU32(p + 312);
+  return r;
+}
+
+std::array<std::uint8_t, kHotspotSessionRecordSize> EncodeHotspotSession(
+    const HotspotSessionRecord& r) {
+  std::array<std::uint8_t, kHotspotSessionRecordSize> out{};
+  std::uint8_t* p = out.data();
+  p[1] = r.end;
+  PutFieldText(p + 2, kSessionUserSize, r.user);
+  PutFieldText(p + 258, 16, r.address);
+  PutFieldText(p + 274, 18, r.mac);
+  PutU32(p + 292, r.received);
+  PutU32(p + 300, r.transmitted);
+  PutU32(p + 308, r.online);
+  PutU32(p + 312, r.limit);
+  return out;
+}
+
+std::string DurationText(std::int32_t seconds) {
+  if (seconds <= 0) return "0s";
+  std::string text;
+  std::int32_t rest = seconds;
+  if (rest >= 86400) {
+    text += Format("%dd ", rest / 86400);
+    rest %= 86400;
+  }
+  if (rest >= 3600) {
+    text += Format("%dh ", rest / 3600);
+    rest %= 3600;
+  }
+  if (rest >= 60) {
+    text += Format("%dm ", rest / 60);
+    rest %= 60;
+  }
+  if (rest > 0) text += Format("%ds", rest);
+  return text;
+}
+
+std::string PppListHeader() { return "TYPE  NAME             PORT   IP_ADDRESS      TRAFFIC\n"; }
+
+std::string PppRowText(const PppSessionRecord& r) {
+  return LeftAligned(r.type, 5) + " " + LeftAligned(r.user, 16) + " " +
+         LeftAligned(r.port, 6) + " " + LeftAligned(r.address, 15) +
+         Format(" rx: %" PRId64 " (%d KB/s), tx: %" PRId64 " (%d KB/s)\n", r.received,
+                static_cast<int>(r.receive_rate / 1024), r.transmitted,
+                static_cast<int>(r.transmit_rate / 1024));
+}
+
+std::string HotspotFullText(const HotspotSessionRecord& r, int number) {
+  std::string text = Format("%3d) ", number) + r.user + " - " + r.address + " (" + r.mac + ")\n";
+  text += Format("     rx: %u tx: %u online: ", r.received, r.transmitted) +
+          DurationText(static_cast<std::int32_t>(r.online)) + " ";
+  if (r.limit != 0) {
+    // Taken as signed, so an exceeded limit reads as nothing left.
+    auto left = static_cast<std::int32_t>(r.limit - r.online);
+    text += "(left: " + DurationText(left) + ")";
+  }
+  return text + "\n\n";
+}
+
+std::string HotspotSimpleText(const HotspotSessionRecord& r) {
+  return r.user + ", " + r.address + ", " + r.mac +
+         Format(", %u, %u, %u, %u\n", r.received, r.transmitted, r.online, r.limit);
+}
+
+bool ListPppSessions(Connection& connection) {
+  std::fputs(PppListHeader().c_str(), stdout);
+  for (;;) {
+    std::array<std::uint8_t, kPppSessionRecordSize> bytes;
+    if (!connection.ReceiveExact(bytes.data(), bytes.size())) return false;
+    PppSessionRecord record = DecodePppSession(bytes);
+    if (record.end != 0) return true;
+    std::fputs(PppRowText(record).c_str(), stdout);
+  }
+}
+
+bool ListHotspotSessions(Connection& connection, bool simple) {
+  for (int number = 1;; ++number) {
+    std::array<std::uint8_t, kHotspotSessionRecordSize> bytes;
+    if (!connection.ReceiveExact(bytes.data(), bytes.size())) return false;
+    HotspotSessionRecord record = DecodeHotspotSession(bytes);
+    if (record.end != 0) return true;
+    std::string text = simple ? HotspotSimpleText(record) : HotspotFullText(record, number);
+    std::fputs(text.c_str(), stdout);
+  }
+}
+
+std::vector<std::uint8_t> EncodeUserName(std::string_view name) {
+  std::vector<std::uint8_t> message(4 + name.size());
+  PutU32(message.data(), static_cast<std::uint32_t>(name.size()));
+  std::memcpy(message.data() + 4, name.data(), name.size());
+  return message;
+}
+
+bool SendUserName(Connection& connection, std::string_view name) {
+  std::vector<std::uint8_t> message = EncodeUserName(name);
+  if (connection.SendAll(message.data(), message.size())) return true;
+  std::printf("unable to send ppp username to server\n");
+  return false;
+}
+
+bool SendHotspotAddress(Connection& connection, std::uint32_t address) {
+  std::uint8_t message[4];
+  std::memcpy(message, &address, sizeof message);
+  if (connection.SendAll(message, sizeof message)) return true;
+  std::printf("unable to send hotspot ipaddr to server\n");
+  return false;
+}
+
+}  // namespace velkor

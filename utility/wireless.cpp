@@ -1,0 +1,302 @@
+#include "wireless.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+
+#include "frames.h"
+#include "switches.h"
+#include "text_row.h"
+
+namespace velkor {
+
+namespace {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+  char buffer[256];
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  if (n < 0) return {};
+  return std::string(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1));
+}
+
+std::string MacText(const std::array<std::uint8_t, 6>& m) {
+  return Format("%.2x:%.2x:%.2x:%.2x:%.2x:%.2x", m[0], m[1], m[2], m[3], m[4], m[5]);
+}
+
+// "Signal quality: 87/92  " or "Signal quality: 87  ".
+std::string FigureText(const char* label, std::int32_t value, std::int32_t maximum) {
+  if (maximum != 0) return Format("%s: %d/%d", label, value, maximum);
+  return Format("%s: %d", label, value);
+}
+
+bool ReportsDbm(std::uint8_t type) { return type == kCardOrinoco || type == kCardAtheros; }
+
+}  // namespace
+
+CardRecord DecodeCardRecord(std::span<const std::uint8_t, kCardRecordSize> bytes) {
+  const std::uint8_t* p = bytes.data();
+  CardRecord card;
+  card.present = p[1];
+  card.type = p[2];
+  card.variant = p[3];
+  card.firmware = {p[5], p[6], p[7]};
+  card.clients = GetU16(p + 8);
+  card.mode = p[10];
+  std::copy_n(p + 11, 6, card.address.begin());
+  card.essid = FieldText(p + 50, kEssidSize);
+  card.nickname = FieldText(p + 83, kNicknameSize);
+  card.channel = p[117];
+  card.rate = p[118];
+  card.rate_control = p[120];
+  card.link_state = p[125];
+  card.quality = GetI32(p + 126);
+  card.quality_max = GetI32(p + 130);
+  card.level = GetI32(p + 134);
+  card.level_max = GetI32(p + 138);
+  card.noise = GetI32(p + 142);
+  card.noise_max = GetI32(p + 146);
+  card.miles = GetU16(p + 150);
+  card.hundredths = GetU16(p + 152);
+  return card;
+}
+
+std::array<std::uint8_t, kCardRecordSize> EncodeCardRecord(const CardRecord& card) {
+  std::array<std::uint8_t, kCardRecordSize> out{};
+  std::uint8_t* p = out.data();
+  p[1] = card.present;
+  p[2] = card.type;
+  p[3] = card.variant;
+  std::copy(card.firmware.begin(), card.firmware.end(), p + 5);
+  PutU16(p + 8, card.clients);
+  p[10] = card.mode;
+  std::copy(card.address.begin(), card.address.end(), p + 11);
+  PutFieldText(p + 50, kEssidSize, card.essid);
+  PutFieldText(p + 83, kNicknameSize, card.nickname);
+  p[117] = card.channel;
+  p[118] = card.rate;
+  p[120] = card.rate_control;
+  p[125] = card.link_state;
+  PutU32(p + 126, static_cast<std::uint32_t>(card.quality));
+  PutU32(p + 130, static_cast<std::uint32_t>(card.quality_max));
+  PutU32(p + 134, static_cast<std::uint32_t>(card.level));
+  PutU32(p + 138, static_cast<std::uint32_t>(card.level_max));
+  PutU32(p + 142, static_cast<std::uint32_t>(card.noise));
+  PutU32(p + 146, static_cast<std::uint32_t>(card.noise_max));
+  PutU16(p + 150, card.miles);
+  PutU16(p + 152, card.hundredths);
+  return out;
+}
+
+AssociationRecord DecodeAssociationRecord(
+    std::span<const std::uint8_t, kAssociationRecordSize> bytes) {
+  const std::uint8_t* p = bytes.data();
+  AssociationRecord record;
+  record.end = p[1];
+  record.name = FieldText(p + 2, kClientNameSize);
+  std::copy_n(p + 34, 6, record.mac.begin());
+  record.quality = p[40];
+  record.signal = p[41];
+  record.noise = p[42];
+  record.client_signal = p[43];
+  record.client_noise = p[44];
+  record.rate = p[45];
+  std::copy_n(p + 46, 4, record.ip.begin());
+  record.received = GetI64(p + 50);
+  record.transmitted = GetI64(p + 58);
+  record.idle = GetI32(p + 66);
+  return record;
+}
+
+std::array<std::uint8_t, kAssociationRecordSize> EncodeAssociationRecord(
+    const AssociationRecord& record) {
+  std::array<std::uint8_t, kAssociationRecordSize> out{};
+  std::uint8_t* p = out.data();
+  p[1] = record.end;
+  PutFieldText(p + 2, kClientNameSize, record.name);
+  std::copy(record.mac.begin(), record.mac.end(), p + 34);
+  p[40] = record.quality;
+  p[41] = record.signal;
+  p[42] = record.noise;
+  p[43] = record.client_signal;
+  p[44] = record.client_noise;
+  p[45] = record.rate;
+  std::copy(record.ip.begin(), record.ip.end(), p + 46);
+  PutU64(p + 50, static_cast<std::uint64_t>(record.received));
+  PutU64(p + 58, static_cast<std::uint64_t>(record.transmitted));
+  PutU32(p + 66, static_cast<std::uint32_t>(record.idle));
+  return out;
+}
+
+std::string CardName(std::uint8_t type, std::uint8_t variant) {
+  switch (type) {
+    case kCardOrinoco:
+      return "ORiNOCO";
+    case kCardPrism:
+      return variant == 0 ? "Intersil Prism II" : "Intersil Prism 2.5";
+    case kCardTeletronics:
+      return "Teletronics 2MB";
+    case kCardAtheros:
+      return variant == 0 ? "Atheros 5211" : "Atheros 5212";
+    default:
+      return "unknown";
+  }
+}
+
+std::string RadioName(std::uint8_t type) {
+  return type == kCardAtheros ? "IEEE 802.11-OFDM" : "IEEE 802.11-DS";
+}
+
+int LevelToDbm(int raw) { return std::clamp(raw, 47, 138) - 149; }
+
+int PrismLevelToDbm(int raw) { return raw < 100 ? raw - 100 : -102; }
+
+std::string RateText(std::uint8_t rate) {
+  if (rate == 55 || rate == 60) return "5.5";
+  return Format("%d", rate / 10);
+}
+
+std::string IdleText(std::int32_t t) {
+  if (t < 60) return Format("%ds", t);
+  if (t < 3600) return Format("%d:%.2dm", t / 60, t % 60);
+  if (t < 86400) return Format("%d:%.2dh", t / 3600, t % 3600 / 60);
+  return Format("%d:%.2dd", t / 86400, t % 86400 / 3600);
+}
+
+std::string CardInfoText(const CardRecord& card, std::string_view device_name) {
+  std::string device(device_name);
+  if (card.present == 0) return device + "  No supported card inserted.\n";
+
+  std::string text = Format(" with firmware v%d.%d.%d", card.firmware[0], card.firmware[1],
+                            card.firmware[2]);
+  text = device + "  " + CardName(card.type, card.variant) + text;
+  if (ReportsDbm(card.type)) {
+    text += Format(", link distance %d.%.2d miles", card.miles, card.hundredths);
+  }
+  text += "\n";
+
+  text += "       " + RadioName(card.type) + "  ESSID: \"" + card.essid + "\"  ";
+  text += card.nickname.empty() ? "\n" : "Nickname: \"" + card.nickname + "\"\n";
+
+  const char* mode = card.mode == kModeInfrastructure ? "Infrastructure"
+                     : card.mode == kModeAdHoc        ? "Ad-hoc"
+                                                      : "Master AP";
+  const char* label = card.mode == kModeAdHoc ? "Cell" : "Access Point";
+  text += Format("       Mode: %s  Channel: %d  %s: ", mode, card.channel, label) +
+          MacText(card.address) + "\n";
+
+  const char* control = card.rate_control != 0 ? "Auto-rate fallback" : "Fixed-rate";
+  const char* status = card.mode == kModeMaster                            ? "Master"
+                       : (card.link_state == 4 || card.link_state == 6) ? "Associated"
+                                                                          : "Not Associated";
+  text += "       TX Rate: " + RateText(card.rate) + "Mb/s " + control +
+          "  Link status: " + status;
+  if (card.mode == kModeMaster) text += Format("  Clients: %d", card.clients);
+  text += "\n";
+
+  text += "       " + FigureText("Signal quality", card.quality, card.quality_max) + "  ";
+  if (ReportsDbm(card.type)) {
+    text += Format("Signal level: %ddBm  Signal noise: %ddBm\n", LevelToDbm(card.level),
+                   LevelToDbm(card.noise));
+  } else {
+    text += FigureText("Signal level", card.level, card.level_max) + "  " +
+            FigureText("Noise level", card.noise, card.noise_max) + "\n";
+  }
+  return text;
+}
+
+void PrintCardInfo(const CardRecord& card, std::string_view device) {
+  std::fputs(CardInfoText(card, device).c_str(), stdout);
+}
+
+std::string AssociationText(const AssociationRecord& record, const CardRecord& card,
+                            int number, bool details) {
+  auto level = [&](std::uint8_t raw) {
+    if (card.type == kCardOrinoco) return LevelToDbm(raw);
+    if (card.type == kCardPrism) return PrismLevelToDbm(raw);
+    return static_cast<int>(raw);
+  };
+
+  TextRow row;
+  row.Put(0, Format("%3d", number).substr(0, 3));
+  row.Put(4, "[");
+  row.Put(5, record.name.size() > 14 ? record.name.substr(0, 12) + ".." : record.name);
+  row.Put(19, "]");
+  row.Put(21, MacText(record.mac));
+  row.Put(39, Format("%d.%d.%d.%d", record.ip[0], record.ip[1], record.ip[2], record.ip[3]));
+  bool has_quality =
+      card.type == kCardOrinoco || card.type == kCardPrism || card.type == kCardAtheros;
+  row.Put(56, has_quality ? Format("%2d", record.quality) : "--");
+  row.Put(59, Format("%4d", level(record.signal)));
+  row.Put(64, Format("%4d", level(record.noise)));
+  row.Put(69, RateText(record.rate));
+  row.Put(72, Format("%7s", IdleText(record.idle).c_str()));
+  std::string text = row.UpToLastText() + "\n";
+  if (!details) return text;
+
+  // The client's own view always converts Prism figures like ORiNOCO ones.
+  auto client_level = [&](std::uint8_t raw) {
+    if (card.type == kCardOrinoco || card.type == kCardPrism) return LevelToDbm(raw);
+    return static_cast<int>(raw);
+  };
+  TextRow more;
+  more.Put(4, "rx:");
+  more.Put(8, Format("%14" PRId64, record.received));
+  more.Put(23, "tx:");
+  more.Put(27, Format("%14" PRId64, record.transmitted));
+  more.Put(43, "client-side:");
+  int margin = std::min(static_cast<int>(record.client_signal) - record.client_noise, 92);
+  more.Put(56, Format("%2d", margin));
+  more.Put(59, Format("%4d", client_level(record.client_signal)));
+  more.Put(64, Format("%4d", client_level(record.client_noise)));
+  return text + more.Full() + "\n";
+}
+
+void PrintAssociation(const AssociationRecord& record, const CardRecord& card, int number) {
+  std::fputs(AssociationText(record, card, number, AssociationDetails()).c_str(), stdout);
+}
+
+bool ShowCardInfo(Connection& connection, std::string_view device) {
+  std::array<std::uint8_t, kCardRecordSize> bytes;
+  if (!connection.ReceiveExact(bytes.data(), bytes.size())) return false;
+  PrintCardInfo(DecodeCardRecord(bytes), device);
+  return true;
+}
+
+bool ShowAssociations(Connection& connection, std::string_view device_name,
+                      std::uint32_t index) {
+  std::array<std::uint8_t, kCardRecordSize> card_bytes;
+  if (!connection.ReceiveExact(card_bytes.data(), card_bytes.size())) return false;
+  CardRecord card = DecodeCardRecord(card_bytes);
+  std::string device(device_name);
+  if (card.present == 0) {
+    std::printf("%s  No supported card inserted in socket.\n", device.c_str());
+    return false;
+  }
+  if (card.mode != kModeMaster) {
+    std::printf("%s  Wireless card is not set as an Access Point.\n", device.c_str());
+    return false;
+  }
+  if (card.clients < index) {
+    std::printf("%s  Association index is out of range. Only %d associations present.\n",
+                device.c_str(), card.clients);
+    return false;
+  }
+
+  int number = index == 0 ? 1 : static_cast<int>(index);
+  std::fputs(kAssociationHeader, stdout);
+  for (;;) {
+    std::array<std::uint8_t, kAssociationRecordSize> bytes;
+    if (!connection.ReceiveExact(bytes.data(), bytes.size())) return false;
+    AssociationRecord record = DecodeAssociationRecord(bytes);
+    PrintAssociation(record, card, number);
+    ++number;
+    if (record.end != 0) return true;
+  }
+}
+
+}  // namespace velkor
