@@ -9,6 +9,7 @@
 #include "reports.h"
 #include "socket.h"
 #include "switches.h"
+#include "live_actions.h"
 
 namespace velkor {
 
@@ -16,6 +17,7 @@ namespace {
 
 // Actions whose exchange this build carries out.
 bool IsBuilt(std::uint8_t action) {
+  if (IsLiveAction(action)) return true;
   switch (action) {
     case kActionNone:
     case kActionSystemInfo:
@@ -50,6 +52,8 @@ enum class Exchange { kOk, kFailed };
 
 // The action's own exchange between the first and the final reply.
 Exchange RunExchange(Connection& connection, const ParsedCommand& command) {
+  if (IsLiveAction(command.action))
+    return RunLiveAction(connection, command) ? Exchange::kOk : Exchange::kFailed;
   switch (command.action) {
     case kActionSystemInfo:
     case kActionKernelLog:

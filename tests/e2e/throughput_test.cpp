@@ -1,0 +1,73 @@
+// -rx and -tx against scripted peers: the loops end when the peer goes
+// away, and the final reply then fails.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "live_peer.h"
+
+namespace e2e {
+namespace {
+
+constexpr const char* kNoReply = "Failed to get a responce from the server.\n";
+
+// Streams pieces for the given time, then closes.
+void Stream(PeerLink& link, std::chrono::milliseconds how_long) {
+  std::string chunk(10000, 'x');
+  auto end = std::chrono::steady_clock::now() + how_long;
+  while (std::chrono::steady_clock::now() < end) {
+    if (!link.Send(chunk)) return;
+  }
+}
+
+TEST(Throughput, ReceiveEndsWhenTheServerCloses) {
+  std::optional<velkor::RequestFrame> request;
+  ScriptedPeer peer = LivePeer(
+      [](PeerLink& link) {
+        link.SendReply(1);
+        link.Send(std::string(25500, 'x'));  // the last piece is cut short
+      },
+      &request);
+  RunResult r = VelkorAgainst(peer, {"-rx"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_TRUE(r.out.ends_with(kNoReply)) << r.out;
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->action, velkor::kActionReceiveThroughput);
+  EXPECT_EQ(request->value, 0u);
+}
+
+TEST(Throughput, TransmitEndsAsAFailedSendWhenTheServerCloses) {
+  std::size_t taken = 0;
+  ScriptedPeer peer = LivePeer([&](PeerLink& link) {
+    link.SendReply(1);
+    taken = link.Receive(200000) ? 200000 : 0;
+  });
+  RunResult r = VelkorAgainst(peer, {"-tx"});
+  EXPECT_EQ(taken, 200000u);
+  EXPECT_EQ(r.exit_code, 1);  // not killed by a broken pipe
+  EXPECT_TRUE(r.out.ends_with(kNoReply)) << r.out;
+}
+
+TEST(Throughput, RateLineShowsInSilentMode) {
+  // Two seconds of data cross at least one change of the clock's second.
+  ScriptedPeer peer = LivePeer([](PeerLink& link) {
+    link.SendReply(1);
+    Stream(link, std::chrono::milliseconds(2200));
+  });
+  RunResult r = VelkorAgainst(peer, {"-rx", "-s"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_TRUE(r.out.starts_with("rx rate: ")) << r.out;
+  EXPECT_NE(r.out.find(" KB/sec  (Press Ctrl-C to exit)   \r"), std::string::npos);
+  EXPECT_TRUE(r.out.ends_with(std::string("   \r") + kNoReply));
+  EXPECT_EQ(r.out.find('\n'), r.out.size() - 1);
+}
+
+TEST(Throughput, RefusedRequestEndsBeforeTheLoop) {
+  ScriptedPeer peer = LivePeer([](PeerLink& link) { link.SendReply(4); });
+  RunResult r = VelkorAgainst(peer, {"-tx"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "Server reported an error: Command not supported\n");
+}
+
+}  // namespace
+}  // namespace e2e
