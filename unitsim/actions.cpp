@@ -37,6 +37,22 @@ Outcome Run(ActionContext& context) {
     case velkor::kActionSystemInfo:
     case velkor::kActionKernelLog:
       return HandleReport(context);
+    case velkor::kActionCardInfo:
+      return HandleCardInfo(context);
+    case velkor::kActionAssociations:
+      return HandleAssociations(context);
+    case velkor::kActionListPpp:
+      return HandlePppList(context);
+    case velkor::kActionListHotspot:
+      return HandleHotspotList(context);
+    case velkor::kActionDisconnectPpp:
+    case velkor::kActionDisconnectHotspotUser:
+    case velkor::kActionDisconnectHotspotIp:
+      return HandleDisconnect(context);
+    case velkor::kActionReceiveThroughput:
+      return HandleThroughputToClient(context);
+    case velkor::kActionTransmitThroughput:
+      return HandleThroughputFromClient(context);
     default:
       return HandleUnsupported(context);
   }

@@ -41,6 +41,16 @@ Outcome Dispatch(ActionContext& context);
 Outcome HandleFlagsOnly(ActionContext& context);
 // Actions 64 and 65.
 Outcome HandleReport(ActionContext& context);
+// Actions 16 and 17: card record and association table.
+Outcome HandleCardInfo(ActionContext& context);
+Outcome HandleAssociations(ActionContext& context);
+// Actions 18 and 19: the session lists; 48, 53 and 54: disconnects.
+Outcome HandlePppList(ActionContext& context);
+Outcome HandleHotspotList(ActionContext& context);
+Outcome HandleDisconnect(ActionContext& context);
+// Actions 32 and 33: the throughput test, to and from the client.
+Outcome HandleThroughputToClient(ActionContext& context);
+Outcome HandleThroughputFromClient(ActionContext& context);
 // Every code the unit does not serve: status 4.
 Outcome HandleUnsupported(ActionContext& context);
 

@@ -22,6 +22,8 @@
 #include <string_view>
 #include <vector>
 
+#include "live_description.h"
+
 namespace unitsim {
 
 // Everything a unit is, apart from its address and name.  [defaults] fills
@@ -37,6 +39,7 @@ struct UnitSettings {
   std::string sysinfo;      // template
   std::string kernlog;      // template
   std::filesystem::path state;  // folder for what the unit stores
+  LiveDescription live;         // cards, sessions, throughput limit
 
   UnitSettings();  // fills the built-in templates
 };

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "live_keys.h"
 #include "template.h"
 
 namespace unitsim {
@@ -81,7 +82,7 @@ bool BasicKeys(const KeySite& site, UnitSettings& s) {
 }
 
 std::span<const KeyGroup> KeyGroups() {
-  static constexpr std::array<KeyGroup, 1> kGroups = {BasicKeys};
+  static constexpr std::array<KeyGroup, 2> kGroups = {BasicKeys, LiveKeys};
   return kGroups;
 }
 

@@ -7,6 +7,7 @@ UnitState::UnitState(const UnitSettings& settings) {
   data_.build = settings.build;
   data_.booted = Clock::now();
   data_.refuse_until = data_.booted;
+  data_.sessions = StartSessions(settings.live, data_.booted);
 }
 
 UnitStateData UnitState::Snapshot() const {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "description.h"
+#include "live_state.h"
 
 namespace unitsim {
 
@@ -19,6 +20,7 @@ struct UnitStateData {
   std::string build;
   Clock::time_point booted;
   Clock::time_point refuse_until;  // connections are turned away before this
+  LiveSessions sessions;           // PPP and hotspot users
 };
 
 // The state behind a mutex; every access goes through With().

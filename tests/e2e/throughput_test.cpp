@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "live_peer.h"
 
@@ -68,6 +69,40 @@ TEST(Throughput, RefusedRequestEndsBeforeTheLoop) {
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Server reported an error: Command not supported\n");
 }
+
+// Against the simulated unit, paced like a radio link of 8 Mbit/s; the
+// test ends when the unit goes away.
+
+const char kLink[] = R"(
+[[unit]]
+address = "127.0.0.1"
+name = "e2e-ap"
+throughput_limit_kbit = 8000
+)";
+
+class ThroughputWithUnit : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    if (UnitsimPath().empty()) GTEST_SKIP() << "unitsim is not part of this build";
+  }
+};
+
+TEST_P(ThroughputWithUnit, RunsUntilTheUnitGoesAway) {
+  const std::string option = GetParam();
+  Unitsim unit(kLink);
+  RunResult r;
+  std::thread client([&] { r = VelkorAgainst(unit, {option}); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(2300));
+  unit.Stop();
+  client.join();
+  EXPECT_EQ(r.exit_code, 1);
+  const std::string line_start = option.substr(1) + " rate: ";
+  EXPECT_TRUE(r.out.starts_with(line_start)) << r.out;
+  EXPECT_NE(r.out.find("/sec  (Press Ctrl-C to exit)   \r"), std::string::npos) << r.out;
+  EXPECT_TRUE(r.out.ends_with(std::string("   \r") + kNoReply)) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, ThroughputWithUnit, ::testing::Values("-rx", "-tx"));
 
 }  // namespace
 }  // namespace e2e

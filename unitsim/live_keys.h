@@ -1,0 +1,12 @@
+// The description keys of a unit's live state (see live_description.h):
+// throughput_limit_kbit, counters_run and the arrays of tables card, card.station, ppp
+// and hotspot.
+#pragma once
+
+#include "description_keys.h"
+
+namespace unitsim {
+
+bool LiveKeys(const KeySite& site, UnitSettings& settings);
+
+}  // namespace unitsim
