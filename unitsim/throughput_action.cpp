@@ -15,7 +15,8 @@ namespace {
 constexpr std::size_t kPiece = 1000;
 constexpr std::size_t kMostPiecesAtOnce = 64;
 
-// Keeps the bytes moved at or below the limit since the start.
+// Keeps the bytes moved at or below the limit, like a radio link: a peer
+// that stalls does not earn a burst afterwards.
 class Pace {
  public:
   explicit Pace(std::uint32_t limit_kbit)
@@ -29,15 +30,18 @@ class Pace {
     return kPiece * std::clamp<std::size_t>(pieces, 1, kMostPiecesAtOnce);
   }
 
-  // Waits until moving another chunk keeps to the limit.
-  void Before(std::uint64_t moved) const {
+  // Waits until moving more keeps to the limit; moved counts from the start.
+  void Before(std::uint64_t moved) {
     if (bytes_per_second_ == 0) return;
-    auto due = start_ + std::chrono::duration_cast<Clock::duration>(
-                            std::chrono::duration<double>(moved / bytes_per_second_));
-    std::this_thread::sleep_until(due);
+    auto at = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(moved / bytes_per_second_));
+    Clock::time_point now = Clock::now();
+    if (now - (start_ + at) > kMostBehind) start_ = now - at;
+    std::this_thread::sleep_until(start_ + at);
   }
 
  private:
+  static constexpr std::chrono::milliseconds kMostBehind{100};
   double bytes_per_second_;
   Clock::time_point start_;
 };
