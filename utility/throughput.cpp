@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "text_format.h"
+
 namespace velkor {
 
 namespace {
@@ -11,13 +13,8 @@ std::int64_t SystemSeconds() { return static_cast<std::int64_t>(std::time(nullpt
 }  // namespace
 
 std::string ThroughputRateText(std::uint64_t delta) {
-  char text[48];
-  if (delta > 1024) {
-    std::snprintf(text, sizeof text, "%d KB/sec", static_cast<int>(delta / 1024));
-  } else {
-    std::snprintf(text, sizeof text, "%d B/sec", static_cast<int>(delta));
-  }
-  return text;
+  if (delta > 1024) return FormatText("%d KB/sec", static_cast<int>(delta / 1024));
+  return FormatText("%d B/sec", static_cast<int>(delta));
 }
 
 void PrintThroughputLine(const char* direction, std::uint64_t delta) {

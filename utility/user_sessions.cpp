@@ -2,28 +2,15 @@
 
 #include <algorithm>
 #include <cinttypes>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "frames.h"
+#include "text_format.h"
 
 namespace velkor {
 
 namespace {
-
-// Formats numbers and short labels; texts from the server are appended
-// separately, so this never cuts them.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char buffer[128];
-  va_list args;
-  va_start(args, format);
-  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  if (n < 0) return {};
-  return std::string(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1));
-}
 
 // printf's "%-Ns": the text, padded with blanks to at least width.
 std::string LeftAligned(const std::string& text, std::size_t width) {
@@ -97,18 +84,18 @@ std::string DurationText(std::int32_t seconds) {
   std::string text;
   std::int32_t rest = seconds;
   if (rest >= 86400) {
-    text += Format("%dd ", rest / 86400);
+    text += FormatText("%dd ", rest / 86400);
     rest %= 86400;
   }
   if (rest >= 3600) {
-    text += Format("%dh ", rest / 3600);
+    text += FormatText("%dh ", rest / 3600);
     rest %= 3600;
   }
   if (rest >= 60) {
-    text += Format("%dm ", rest / 60);
+    text += FormatText("%dm ", rest / 60);
     rest %= 60;
   }
-  if (rest > 0) text += Format("%ds", rest);
+  if (rest > 0) text += FormatText("%ds", rest);
   return text;
 }
 
@@ -117,14 +104,14 @@ std::string PppListHeader() { return "TYPE  NAME             PORT   IP_ADDRESS  
 std::string PppRowText(const PppSessionRecord& r) {
   return LeftAligned(r.type, 5) + " " + LeftAligned(r.user, 16) + " " +
          LeftAligned(r.port, 6) + " " + LeftAligned(r.address, 15) +
-         Format(" rx: %" PRId64 " (%d KB/s), tx: %" PRId64 " (%d KB/s)\n", r.received,
+         FormatText(" rx: %" PRId64 " (%d KB/s), tx: %" PRId64 " (%d KB/s)\n", r.received,
                 static_cast<int>(r.receive_rate / 1024), r.transmitted,
                 static_cast<int>(r.transmit_rate / 1024));
 }
 
 std::string HotspotFullText(const HotspotSessionRecord& r, int number) {
-  std::string text = Format("%3d) ", number) + r.user + " - " + r.address + " (" + r.mac + ")\n";
-  text += Format("     rx: %u tx: %u online: ", r.received, r.transmitted) +
+  std::string text = FormatText("%3d) ", number) + r.user + " - " + r.address + " (" + r.mac + ")\n";
+  text += FormatText("     rx: %u tx: %u online: ", r.received, r.transmitted) +
           DurationText(static_cast<std::int32_t>(r.online)) + " ";
   if (r.limit != 0) {
     // Taken as signed, so an exceeded limit reads as nothing left.
@@ -136,7 +123,7 @@ std::string HotspotFullText(const HotspotSessionRecord& r, int number) {
 
 std::string HotspotSimpleText(const HotspotSessionRecord& r) {
   return r.user + ", " + r.address + ", " + r.mac +
-         Format(", %u, %u, %u, %u\n", r.received, r.transmitted, r.online, r.limit);
+         FormatText(", %u, %u, %u, %u\n", r.received, r.transmitted, r.online, r.limit);
 }
 
 bool ListPppSessions(Connection& connection) {

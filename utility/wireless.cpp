@@ -2,36 +2,25 @@
 
 #include <algorithm>
 #include <cinttypes>
-#include <cstdarg>
 #include <cstdio>
 
 #include "frames.h"
 #include "switches.h"
+#include "text_format.h"
 #include "text_row.h"
 
 namespace velkor {
 
 namespace {
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char buffer[256];
-  va_list args;
-  va_start(args, format);
-  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  if (n < 0) return {};
-  return std::string(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1));
-}
-
 std::string MacText(const std::array<std::uint8_t, 6>& m) {
-  return Format("%.2x:%.2x:%.2x:%.2x:%.2x:%.2x", m[0], m[1], m[2], m[3], m[4], m[5]);
+  return FormatText("%.2x:%.2x:%.2x:%.2x:%.2x:%.2x", m[0], m[1], m[2], m[3], m[4], m[5]);
 }
 
-// "Signal quality: 87/92  " or "Signal quality: 87  ".
+// "Signal quality: 87/92", or "Signal quality: 87" when no maximum is known.
 std::string FigureText(const char* label, std::int32_t value, std::int32_t maximum) {
-  if (maximum != 0) return Format("%s: %d/%d", label, value, maximum);
-  return Format("%s: %d", label, value);
+  if (maximum != 0) return FormatText("%s: %d/%d", label, value, maximum);
+  return FormatText("%s: %d", label, value);
 }
 
 bool ReportsDbm(std::uint8_t type) { return type == kCardOrinoco || type == kCardAtheros; }
@@ -157,25 +146,25 @@ int PrismLevelToDbm(int raw) { return raw < 100 ? raw - 100 : -102; }
 
 std::string RateText(std::uint8_t rate) {
   if (rate == 55 || rate == 60) return "5.5";
-  return Format("%d", rate / 10);
+  return FormatText("%d", rate / 10);
 }
 
 std::string IdleText(std::int32_t t) {
-  if (t < 60) return Format("%ds", t);
-  if (t < 3600) return Format("%d:%.2dm", t / 60, t % 60);
-  if (t < 86400) return Format("%d:%.2dh", t / 3600, t % 3600 / 60);
-  return Format("%d:%.2dd", t / 86400, t % 86400 / 3600);
+  if (t < 60) return FormatText("%ds", t);
+  if (t < 3600) return FormatText("%d:%.2dm", t / 60, t % 60);
+  if (t < 86400) return FormatText("%d:%.2dh", t / 3600, t % 3600 / 60);
+  return FormatText("%d:%.2dd", t / 86400, t % 86400 / 3600);
 }
 
 std::string CardInfoText(const CardRecord& card, std::string_view device_name) {
   std::string device(device_name);
   if (card.present == 0) return device + "  No supported card inserted.\n";
 
-  std::string text = Format(" with firmware v%d.%d.%d", card.firmware[0], card.firmware[1],
+  std::string text = FormatText(" with firmware v%d.%d.%d", card.firmware[0], card.firmware[1],
                             card.firmware[2]);
   text = device + "  " + CardName(card.type, card.variant) + text;
   if (ReportsDbm(card.type)) {
-    text += Format(", link distance %d.%.2d miles", card.miles, card.hundredths);
+    text += FormatText(", link distance %d.%.2d miles", card.miles, card.hundredths);
   }
   text += "\n";
 
@@ -186,7 +175,7 @@ std::string CardInfoText(const CardRecord& card, std::string_view device_name) {
                      : card.mode == kModeAdHoc        ? "Ad-hoc"
                                                       : "Master AP";
   const char* label = card.mode == kModeAdHoc ? "Cell" : "Access Point";
-  text += Format("       Mode: %s  Channel: %d  %s: ", mode, card.channel, label) +
+  text += FormatText("       Mode: %s  Channel: %d  %s: ", mode, card.channel, label) +
           MacText(card.address) + "\n";
 
   const char* control = card.rate_control != 0 ? "Auto-rate fallback" : "Fixed-rate";
@@ -195,12 +184,12 @@ std::string CardInfoText(const CardRecord& card, std::string_view device_name) {
                                                                           : "Not Associated";
   text += "       TX Rate: " + RateText(card.rate) + "Mb/s " + control +
           "  Link status: " + status;
-  if (card.mode == kModeMaster) text += Format("  Clients: %d", card.clients);
+  if (card.mode == kModeMaster) text += FormatText("  Clients: %d", card.clients);
   text += "\n";
 
   text += "       " + FigureText("Signal quality", card.quality, card.quality_max) + "  ";
   if (ReportsDbm(card.type)) {
-    text += Format("Signal level: %ddBm  Signal noise: %ddBm\n", LevelToDbm(card.level),
+    text += FormatText("Signal level: %ddBm  Signal noise: %ddBm\n", LevelToDbm(card.level),
                    LevelToDbm(card.noise));
   } else {
     text += FigureText("Signal level", card.level, card.level_max) + "  " +
@@ -222,19 +211,19 @@ std::string AssociationText(const AssociationRecord& record, const CardRecord& c
   };
 
   TextRow row;
-  row.Put(0, Format("%3d", number).substr(0, 3));
+  row.Put(0, FormatText("%3d", number).substr(0, 3));
   row.Put(4, "[");
   row.Put(5, record.name.size() > 14 ? record.name.substr(0, 12) + ".." : record.name);
   row.Put(19, "]");
   row.Put(21, MacText(record.mac));
-  row.Put(39, Format("%d.%d.%d.%d", record.ip[0], record.ip[1], record.ip[2], record.ip[3]));
+  row.Put(39, FormatText("%d.%d.%d.%d", record.ip[0], record.ip[1], record.ip[2], record.ip[3]));
   bool has_quality =
       card.type == kCardOrinoco || card.type == kCardPrism || card.type == kCardAtheros;
-  row.Put(56, has_quality ? Format("%2d", record.quality) : "--");
-  row.Put(59, Format("%4d", level(record.signal)));
-  row.Put(64, Format("%4d", level(record.noise)));
+  row.Put(56, has_quality ? FormatText("%2d", record.quality) : "--");
+  row.Put(59, FormatText("%4d", level(record.signal)));
+  row.Put(64, FormatText("%4d", level(record.noise)));
   row.Put(69, RateText(record.rate));
-  row.Put(72, Format("%7s", IdleText(record.idle).c_str()));
+  row.Put(72, FormatText("%7s", IdleText(record.idle).c_str()));
   std::string text = row.UpToLastText() + "\n";
   if (!details) return text;
 
@@ -245,14 +234,14 @@ std::string AssociationText(const AssociationRecord& record, const CardRecord& c
   };
   TextRow more;
   more.Put(4, "rx:");
-  more.Put(8, Format("%14" PRId64, record.received));
+  more.Put(8, FormatText("%14" PRId64, record.received));
   more.Put(23, "tx:");
-  more.Put(27, Format("%14" PRId64, record.transmitted));
+  more.Put(27, FormatText("%14" PRId64, record.transmitted));
   more.Put(43, "client-side:");
   int margin = std::min(static_cast<int>(record.client_signal) - record.client_noise, 92);
-  more.Put(56, Format("%2d", margin));
-  more.Put(59, Format("%4d", client_level(record.client_signal)));
-  more.Put(64, Format("%4d", client_level(record.client_noise)));
+  more.Put(56, FormatText("%2d", margin));
+  more.Put(59, FormatText("%4d", client_level(record.client_signal)));
+  more.Put(64, FormatText("%4d", client_level(record.client_noise)));
   return text + more.Full() + "\n";
 }
 

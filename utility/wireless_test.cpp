@@ -7,6 +7,7 @@
 
 #include "socket_pair_test_util.h"
 #include "switches.h"
+#include "text_format.h"
 #include "text_row.h"
 
 namespace velkor {
@@ -165,6 +166,12 @@ TEST(Levels, IdleTextsAtTheirBoundaries) {
   EXPECT_EQ(IdleText(86399), "23:59h");
   EXPECT_EQ(IdleText(86400), "1:00d");
   EXPECT_EQ(IdleText(86400 + 3600), "1:01d");
+}
+
+TEST(FormatText, KeepsLongTexts) {
+  std::string long_text(1000, 'x');
+  EXPECT_EQ(FormatText("[%s] %d", long_text.c_str(), -7), "[" + long_text + "] -7");
+  EXPECT_EQ(FormatText("%s", ""), "");
 }
 
 TEST(TextRow, RunsOnButNeverPastTheRow) {
