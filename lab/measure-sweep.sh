@@ -27,7 +27,7 @@ trap 'tmux_ kill-server 2>/dev/null' EXIT
 measure() {
   rm -f "$work/time"
   tmux_ new-session -d -s m -x 115 -y 45 \
-    "cd $work && env TERM=xterm-256color HALVEX_ICMP=$1 /usr/bin/time -f '%U %S' -o $work/time $halvex 10.42.23.1"
+    "cd $work && env TERM=xterm-256color HALVEX_ICMP=$1 $halvex 10.42.23.1; times >$work/time"
   until tmux_ capture-pane -p -t m | grep -q "Select 1="; do sleep 0.01; done
   local start end
   start=$(date +%s.%N)
@@ -41,8 +41,11 @@ measure() {
   tmux_ send-keys -t m x Enter
   while [[ ! -s $work/time ]]; do sleep 0.05; done
   local cpu
-  cpu=$(awk '{ printf "%.2f", $1 + $2 }' "$work/time")
-  printf '%-22s wall %5.2f s   cpu %s s   (%s)\n' "$3" "$(echo "$end - $start" | bc)" "$cpu" "$found"
+  # The second line of `times`: user and system time of the shell's children.
+  cpu=$(awk 'NR == 2 {
+    split($1, u, /[ms]/); split($2, s, /[ms]/)
+    printf "%.2f", u[1] * 60 + u[2] + s[1] * 60 + s[2] }' "$work/time")
+  printf '%-22s wall %5.2f s   cpu %s s   (%s)\n' "$3" "$(awk "BEGIN { print $end - $start }")" "$cpu" "$found"
 }
 
 lab_addresses=$(ip -o -4 addr show dev lo | awk '{ print $4 }' | grep -v '^127\.')

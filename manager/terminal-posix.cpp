@@ -256,7 +256,6 @@ std::unique_ptr<Terminal> OpenTerminal(const std::string& title, std::string& pr
     return nullptr;
   }
   std::setlocale(LC_ALL, "");
-  set_escdelay(25);
   SCREEN* screen = newterm(nullptr, stdout, stdin);
   if (screen == nullptr) {
     const char* term = std::getenv("TERM");
@@ -264,6 +263,7 @@ std::unique_ptr<Terminal> OpenTerminal(const std::string& title, std::string& pr
     return nullptr;
   }
   set_term(screen);
+  set_escdelay(25);  // a lone Esc arrives at once, not after a second
   cbreak();
   noecho();
   nonl();

@@ -1,6 +1,7 @@
 #include "thread_start.h"
 
 #include <pthread.h>
+#include <signal.h>
 
 #include <memory>
 
@@ -10,6 +11,12 @@ namespace {
 
 void* Run(void* arg) {
   std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(arg));
+  // Signals that end the program are for the main thread, which gives the
+  // terminal back; a worker has nothing to do with them.
+  sigset_t signals;
+  sigemptyset(&signals);
+  for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGWINCH, SIGTSTP}) sigaddset(&signals, s);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   (*body)();
   return nullptr;
 }

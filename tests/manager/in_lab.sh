@@ -11,7 +11,10 @@ case_name=$1 halvex=$2 events=$3
 work=$HALVEX_LAB_RUN/work
 mkdir -p "$work"
 sock=$HALVEX_LAB_RUN/tmux.sock
-tmux_() { tmux -S "$sock" -f /dev/null "$@"; }
+# A private server with no configuration but one: panes stay after their
+# program ends, so that the terminal state it left can be read.
+echo "set -g remain-on-exit on" >"$HALVEX_LAB_RUN/tmux.conf"
+tmux_() { tmux -S "$sock" -f "$HALVEX_LAB_RUN/tmux.conf" "$@"; }
 trap 'tmux_ kill-server 2>/dev/null' EXIT
 
 failures=0
@@ -33,7 +36,8 @@ start() {
   shift
   rm -f "$work/status"
   {
-    printf 'cd %q || exit\n' "$work"
+    # A trap keeps this shell alive when the program dies of Ctrl-C.
+    printf 'trap : INT\ncd %q || exit\n' "$work"
     printf '%q ' "$@"
     printf '\necho $? >%q\n' "$work/status"
   } >"$work/run.sh"
@@ -95,8 +99,13 @@ usage_text() {
 TEXT
 }
 
-# Checks the screen after a sweep of the default lab and the list file.
+# Checks the progress line during a sweep of the default lab, then the
+# screen after it and the list file.
 check_sweep() {
+  wait_for " Waiting for" 10 || return
+  local waiting
+  waiting=$(rows 3 3)
+  [[ $waiting =~ ^\ Waiting\ for\ [0-9]{1,3}\ results\.\.\.$ ]] || fail "progress line: \"$waiting\""
   wait_for "Alive hosts, in" 20 || return
   local hosts count=0 expected_rows="" h
   hosts=$(lab_hosts)
@@ -181,6 +190,23 @@ small_window)
   wait_for "or just RETURN by itself to quit. >" || exit 1
   tmux_ send-keys -t t Enter
   expect_eq "exit status" 2 "$(wait_exit)"
+  ;;
+
+signals)
+  # The terminal modes while halvex runs, and after Ctrl-C and SIGTERM.
+  modes() { tmux_ display -p -t t '#{alternate_on} #{mouse_any_flag} #{mouse_all_flag} #{mouse_sgr_flag}'; }
+  start 115x45 "$halvex"
+  wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
+  expect_eq "modes while running" "1 1 1 1" "$(modes)"
+  tmux_ send-keys -t t C-c
+  expect_eq "exit status after Ctrl-C" 130 "$(wait_exit)"
+  expect_eq "modes after Ctrl-C" "0 0 0 0" "$(modes)"
+  tmux_ kill-server
+  start 115x45 "$halvex" 10.42.23.1
+  wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
+  kill -TERM "$(pgrep -x halvex)"
+  expect_eq "exit status after SIGTERM" 143 "$(wait_exit)"
+  expect_eq "modes after SIGTERM" "0 0 0 0" "$(modes)"
   ;;
 
 console_events)
