@@ -192,6 +192,23 @@ small_window)
   expect_eq "exit status" 2 "$(wait_exit)"
   ;;
 
+lab)
+  echo "$(readlink /proc/self/ns/net) $HALVEX_LAB_RUN" >"$HALVEX_LAB_RECORD"
+  if [[ -z ${HALVEX_LAB_UNITS:-} ]]; then
+    echo "SKIPPED: no unitsim in this build"
+    exit 77
+  fi
+  expect_eq "units served" "$(lab_hosts | sed 's/^/10.42.23./; s/$/ 856/')" \
+    "$(awk '{ print $1, $2 }' "$HALVEX_LAB_UNITS")"
+  for h in $(lab_hosts); do
+    (exec 3<>"/dev/tcp/10.42.23.$h/856") 2>/dev/null || fail "10.42.23.$h does not accept connections"
+  done
+  # An address that is no unit is absent: its packets vanish, so a
+  # connection neither succeeds nor fails at once.
+  timeout 1 bash -c 'exec 3<>/dev/tcp/10.42.23.3/856' 2>/dev/null
+  expect_eq "connecting to an absent host (124: still waiting)" 124 "$?"
+  ;;
+
 signals)
   # The terminal modes while halvex runs, and after Ctrl-C and SIGTERM.
   modes() { tmux_ display -p -t t '#{alternate_on} #{mouse_any_flag} #{mouse_all_flag} #{mouse_sgr_flag}'; }
