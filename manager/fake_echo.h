@@ -3,6 +3,7 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 
 #include <map>
 #include <mutex>

@@ -56,6 +56,23 @@ void OnFatalSignal(int signal) {
   std::raise(signal);
 }
 
+// Ctrl-Z: give the terminal back while stopped, take it again on return.
+void OnStop(int) {
+  if (!g_open) {
+    kill(getpid(), SIGSTOP);
+    return;
+  }
+  WriteAll(g_outputFd, kMouseOff, sizeof kMouseOff - 1);
+  def_prog_mode();
+  endwin();
+  kill(getpid(), SIGSTOP);
+  // Continued.
+  reset_prog_mode();
+  WriteAll(g_outputFd, kMouseOn, sizeof kMouseOn - 1);
+  clearok(curscr, TRUE);
+  doupdate();
+}
+
 // Terminals that take the xterm title sequence.
 bool KnowsTitleSequence() {
   const char* term = std::getenv("TERM");
@@ -271,6 +288,7 @@ std::unique_ptr<Terminal> OpenTerminal(const std::string& title, std::string& pr
   g_open = 1;
   std::atexit(RestoreTerminal);
   for (int signal : kFatalSignals) std::signal(signal, OnFatalSignal);
+  std::signal(SIGTSTP, OnStop);
 
   bool titled = KnowsTitleSequence();
   if (titled) {

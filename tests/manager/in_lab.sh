@@ -215,6 +215,22 @@ signals)
   start 115x45 "$halvex"
   wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
   expect_eq "modes while running" "1 1 1 1" "$(modes)"
+  # Ctrl-Z gives the terminal back while halvex is stopped.
+  pid=$(pgrep -x halvex)
+  tmux_ send-keys -t t C-z
+  wait_for_state() {  # STATE: the letter in /proc/PID/stat
+    local tries=100
+    while ((tries-- > 0)); do
+      [[ $(awk '{ print $3 }' "/proc/$pid/stat") == "$1" ]] && return 0
+      sleep 0.05
+    done
+    fail "halvex did not reach state $1"
+  }
+  wait_for_state T
+  expect_eq "modes while stopped" "0 0 0 0" "$(modes)"
+  kill -CONT "$pid"
+  wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
+  expect_eq "modes after continuing" "1 1 1 1" "$(modes)"
   tmux_ send-keys -t t C-c
   expect_eq "exit status after Ctrl-C" 130 "$(wait_exit)"
   expect_eq "modes after Ctrl-C" "0 0 0 0" "$(modes)"
