@@ -15,11 +15,13 @@
 #                   runs without it when there is none)
 # --check           only tell whether the lab can be created here
 #
-# The exit status is COMMAND's; 125 when the lab cannot be set up (the
-# command is then not run).  Inside the lab, HALVEX_LAB=1 and
-# HALVEX_LAB_OUTER_NETNS (the machine's own namespace, for tests that
-# make sure they are not in it) are set, and HALVEX_LAB_RUN names a
-# scratch folder that is removed afterwards.
+# COMMAND runs in the current folder, on the current terminal.  The exit
+# status is COMMAND's; 125 when the lab cannot be set up (the command is
+# then not run).  Inside the lab, HALVEX_LAB=1 and HALVEX_LAB_OUTER_NETNS
+# (the machine's own namespace, for tests that make sure they are not in
+# it) are set, HALVEX_LAB_RUN names a scratch folder that is removed
+# afterwards, and HALVEX_LAB_UNITS the file in which unitsim listed the
+# units it serves ("ADDRESS PORT NAME" a line) when it runs.
 set -uo pipefail
 
 readonly SETUP_FAILED=125
