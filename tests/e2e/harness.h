@@ -1,0 +1,72 @@
+// Running the real programs in end-to-end tests: velkor and unitsim as
+// child processes with captured output, and a private folder per test.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+const std::string& VelkorPath();
+// Empty when the simulated unit is not part of this build.
+const std::string& UnitsimPath();
+std::string GoldenFile(const std::string& name);
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+bool FileExists(const std::string& path);
+
+struct RunOptions {
+  std::string input;      // written to standard input, which is then closed
+  int timeout_ms = 30000;  // the child is killed after this
+  std::string cwd;         // empty: the test's own
+};
+
+struct RunResult {
+  int exit_code = -1;  // 0-255, or 128 + signal
+  std::string out;
+  std::string err;
+  bool timed_out = false;
+};
+
+// Starts argv in a new session without a controlling terminal.
+RunResult RunProgram(const std::vector<std::string>& argv, const RunOptions& options = {});
+RunResult RunVelkor(const std::vector<std::string>& args, const RunOptions& options = {});
+
+// A folder removed with its contents at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// A simulated unit serving a description on 127.0.0.1 and a free port.
+class Unitsim {
+ public:
+  explicit Unitsim(const std::string& description, std::vector<std::string> extra_args = {});
+  ~Unitsim();
+  Unitsim(const Unitsim&) = delete;
+  Unitsim& operator=(const Unitsim&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  std::string port_text() const { return std::to_string(port_); }
+  const std::string& folder() const { return dir_.path(); }
+  std::string Log() const;
+  // Stops the server and waits for it.
+  void Stop();
+
+ private:
+  TempDir dir_;
+  int pid_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+}  // namespace e2e

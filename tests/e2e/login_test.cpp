@@ -1,0 +1,93 @@
+// The login against servers that misbehave, each with its exact message.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "login.h"
+#include "scripted_peer.h"
+
+namespace e2e {
+namespace {
+
+RunResult SysinfoAgainst(ScriptedPeer& peer, std::vector<std::string> extra = {}) {
+  std::vector<std::string> args = {"127.0.0.1", "BlueOx", "-sysinfo", "-p", peer.port_text()};
+  args.insert(args.end(), extra.begin(), extra.end());
+  RunResult r = RunVelkor(args);
+  peer.Join();
+  return r;
+}
+
+TEST(Login, ShortHello) {
+  ScriptedPeer peer([](PeerLink& link) { link.Send(std::string(34, 'h')); });
+  RunResult r = SysinfoAgainst(peer);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "Unable to talk with server\n");
+}
+
+TEST(Login, NewerProtocolVersionIsRefused) {
+  ScriptedPeer peer([](PeerLink& link) { link.SendHello(0x0103); });
+  RunResult r = SysinfoAgainst(peer);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "Please upgrade your utility to talk to this server.\n");
+}
+
+TEST(Login, ConnectionClosedBeforeTheVerdict) {
+  ScriptedPeer peer([](PeerLink& link) {
+    link.SendHello();
+    link.ReceiveLogin();
+    link.Send(std::string("\x01\x01", 2));
+  });
+  RunResult r = SysinfoAgainst(peer);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "Unable to talk with server\n");
+}
+
+TEST(Login, WrongResultTag) {
+  ScriptedPeer peer([](PeerLink& link) {
+    link.SendHello();
+    link.ReceiveLogin();
+    link.SendLoginResult(1, 0x0102);
+  });
+  RunResult r = SysinfoAgainst(peer);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "Communication with server failed\n");
+}
+
+TEST(Login, VerdictZeroIsAWrongPassword) {
+  ScriptedPeer peer([](PeerLink& link) {
+    link.SendHello();
+    link.ReceiveLogin();
+    link.SendLoginResult(0);
+  });
+  RunResult r = SysinfoAgainst(peer);
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "Invalid password\n");
+}
+
+TEST(Login, AnyOtherVerdictIsAcceptedAndHelloMayComeInPieces) {
+  std::optional<velkor::LoginFrame> login;
+  velkor::Challenge challenge{};
+  ScriptedPeer peer([&](PeerLink& link) {
+    challenge = link.challenge();
+    velkor::ServerHello hello;
+    hello.challenge = challenge;
+    auto bytes = velkor::EncodeServerHello(hello);
+    for (std::size_t i = 0; i < bytes.size(); i += 4) {
+      link.Send(std::span<const std::uint8_t>(bytes.data() + i, std::min<std::size_t>(4, bytes.size() - i)));
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    login = link.ReceiveLogin();
+    link.SendLoginResult(5);
+    link.ReceiveRequest();
+    link.SendReply(1, 0);
+    link.SendReply(1, 0);
+  });
+  RunResult r = SysinfoAgainst(peer);
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
+  ASSERT_TRUE(login);
+  EXPECT_EQ(login->version, velkor::kProtocolVersion);
+  EXPECT_EQ(login->digest, velkor::MakePasswordDigest("BlueOx", challenge));
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,208 @@
+// -sysinfo and -kernlog against scripted peers and the simulated unit.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "scripted_peer.h"
+
+namespace e2e {
+namespace {
+
+// A peer that logs the client in, checks the request and then runs the
+// rest of the script.
+ScriptedPeer ReportPeer(std::function<void(PeerLink&)> rest,
+                        std::optional<velkor::RequestFrame>* request = nullptr) {
+  return ScriptedPeer([rest, request](PeerLink& link) {
+    if (!link.AcceptLogin()) return;
+    auto frame = link.ReceiveRequest();
+    if (request) *request = frame;
+    if (frame) rest(link);
+  });
+}
+
+RunResult Velkor(ScriptedPeer& peer, std::vector<std::string> options) {
+  std::vector<std::string> args = {"127.0.0.1", "BlueOx", "-p", peer.port_text()};
+  args.insert(args.end(), options.begin(), options.end());
+  RunResult r = RunVelkor(args);
+  peer.Join();
+  return r;
+}
+
+TEST(Report, BlocksArePrintedBackToBack) {
+  std::optional<velkor::RequestFrame> request;
+  std::string text = std::string(1460, 'a') + std::string(1460, 'b') + std::string(80, 'c');
+  ScriptedPeer peer = ReportPeer(
+      [&](PeerLink& link) {
+        link.SendReply(1, 3000);
+        link.SendBlock(text.substr(0, 1460));
+        link.SendBlock(text.substr(1460, 1460));
+        link.SendBlock(text.substr(2920));
+        link.SendReply(1);
+      },
+      &request);
+  RunResult r = Velkor(peer, {"-sysinfo"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, text + "Operation has completed successfuly.\n");
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->action, velkor::kActionSystemInfo);
+  EXPECT_EQ(request->variant, 1);
+}
+
+TEST(Report, SilentModeKeepsTheReportAndDropsTheCompletionLine) {
+  ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+    link.SendReply(1, 6);
+    link.SendBlock("kernel");
+    link.SendReply(1);
+  });
+  RunResult r = Velkor(peer, {"-kernlog", "-s"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "kernel");
+}
+
+TEST(Report, EmptyReportGoesStraightToTheFinalReply) {
+  ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+    link.SendReply(1, 0);
+    link.SendReply(1);
+  });
+  RunResult r = Velkor(peer, {"-kernlog"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
+}
+
+TEST(Report, ZeroByteEndsThePrintedPartOfABlock) {
+  ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+    link.SendReply(1, 10);
+    link.SendBlock(std::string("abc\0def", 7));
+    link.SendBlock("xyz");
+    link.SendReply(1);
+  });
+  RunResult r = Velkor(peer, {"-sysinfo", "-s"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "abcxyz");
+}
+
+TEST(Report, BrokenConnectionMidReport) {
+  for (bool silent : {false, true}) {
+    ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+      link.SendReply(1, 3000);
+      link.SendBlock(std::string(1460, 'r'));
+      link.Send(std::string(700, 'x'));  // half a block, then the close
+    });
+    std::vector<std::string> options = {"-sysinfo"};
+    if (silent) options.push_back("-s");
+    RunResult r = Velkor(peer, options);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, std::string(1460, 'r') + (silent ? "" : "\n\n") +
+                         "Connection to server was broken, unable to get report.\n\n");
+  }
+}
+
+TEST(Report, MalformedBlocksCountAsABrokenConnection) {
+  const std::string broken = "\n\nConnection to server was broken, unable to get report.\n\n";
+  struct Case {
+    const char* name;
+    std::function<void(PeerLink&)> blocks;
+    std::string printed;
+  };
+  const Case cases[] = {
+      {"zero length", [](PeerLink& l) { l.SendRawBlock(0, "abc"); }, ""},
+      {"length above 1460", [](PeerLink& l) { l.SendRawBlock(1461, std::string(1460, 'o')); }, ""},
+      {"length 65535", [](PeerLink& l) { l.SendRawBlock(0xFFFF, std::string(1460, 'o')); }, ""},
+      // 2000 announced, blocks of 1460 and 1460: the second would pass the total.
+      {"past the total",
+       [](PeerLink& l) {
+         l.SendBlock(std::string(1460, 'p'));
+         l.SendBlock(std::string(1460, 'q'));
+         l.SendReply(1);
+       },
+       std::string(1460, 'p')},
+  };
+  for (const Case& c : cases) {
+    ScriptedPeer peer = ReportPeer([&](PeerLink& link) {
+      link.SendReply(1, 2000);
+      c.blocks(link);
+    });
+    RunResult r = Velkor(peer, {"-sysinfo"});
+    EXPECT_EQ(r.exit_code, 1) << c.name;
+    EXPECT_EQ(r.out, c.printed + broken) << c.name;
+    EXPECT_FALSE(r.timed_out) << c.name;
+  }
+}
+
+TEST(Report, ServerErrorStatuses) {
+  struct Case {
+    std::uint8_t status;
+    const char* text;
+  };
+  for (Case c : {Case{4, "Command not supported"}, Case{0, "Action Failed"},
+                 Case{9, "Unknown error 9"}}) {
+    ScriptedPeer peer = ReportPeer([&](PeerLink& link) { link.SendReply(c.status, 77); });
+    RunResult r = Velkor(peer, {"-sysinfo"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, std::string("Server reported an error: ") + c.text + "\n");
+  }
+}
+
+TEST(Report, ServerGoneBeforeTheFinalReply) {
+  ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+    link.SendReply(1, 2);
+    link.SendBlock("ok");
+    link.Send(std::string("\x04\x01", 2));  // a short reply
+  });
+  RunResult r = Velkor(peer, {"-sysinfo"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "okFailed to get a responce from the server.\n");
+}
+
+const char kUnit[] = R"(
+[[unit]]
+address = "127.0.0.1"
+name = "e2e-ap"
+password = "BlueOx"
+hardware = "ARX-200"
+firmware = "2.5.1"
+build = "4711"
+sysinfo = """
+System information
+{description}
+Name: {name}
+"""
+kernlog = """
+<6>boot: {hardware} ready
+"""
+)";
+
+class ReportFromUnit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (UnitsimPath().empty()) GTEST_SKIP() << "unitsim is not part of this build";
+  }
+};
+
+TEST_F(ReportFromUnit, SystemInformationAndKernelLog) {
+  Unitsim unit(kUnit);
+  RunResult info = RunVelkor({"127.0.0.1", "BlueOx", "-p", unit.port_text(), "-sysinfo"});
+  EXPECT_EQ(info.exit_code, 0);
+  EXPECT_EQ(info.out,
+            "System information\nUnit 2.5.1 build 4711 [ARX-200]\nName: e2e-ap\n"
+            "Operation has completed successfuly.\n");
+  RunResult log = RunVelkor({"127.0.0.1", "BlueOx", "-p", unit.port_text(), "-KERNLOG", "-s"});
+  EXPECT_EQ(log.exit_code, 0);
+  EXPECT_EQ(log.out, "<6>boot: ARX-200 ready\n");
+}
+
+TEST_F(ReportFromUnit, WrongPassword) {
+  Unitsim unit(kUnit);
+  RunResult r = RunVelkor({"127.0.0.1", "blueox", "-p", unit.port_text(), "-sysinfo"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.out, "Invalid password\n");
+}
+
+TEST_F(ReportFromUnit, ApplyAndRebootWithoutAction) {
+  Unitsim unit(kUnit);
+  RunResult r = RunVelkor({"127.0.0.1", "BlueOx", "-p", unit.port_text(), "-a"});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
+}
+
+}  // namespace
+}  // namespace e2e

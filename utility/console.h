@@ -1,0 +1,18 @@
+// The terminal facilities velkor needs: asking for the password without
+// echo.  console-posix.cpp implements it with termios; a Windows console
+// implementation takes its place there.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace velkor {
+
+// Shows the prompt and reads one line of at most 50 characters with echo
+// off; the rest of a longer line is dropped.  Asks on the controlling
+// terminal when standard input is not one.  Ctrl-C or Ctrl-\ while it waits
+// prints "Interrupt", restores echo and ends the process with -1.
+// Gives nothing when there is no terminal to ask on.
+std::optional<std::string> PromptPassword(const char* prompt);
+
+}  // namespace velkor

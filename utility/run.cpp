@@ -1,0 +1,118 @@
+#include "run.h"
+
+#include <cstdio>
+
+#include "connection.h"
+#include "console.h"
+#include "frames.h"
+#include "login.h"
+#include "reports.h"
+#include "socket.h"
+#include "switches.h"
+
+namespace velkor {
+
+namespace {
+
+// Actions whose exchange this build carries out.
+bool IsBuilt(std::uint8_t action) {
+  switch (action) {
+    case kActionNone:
+    case kActionSystemInfo:
+    case kActionKernelLog:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool StartSockets() {
+  net::StartResult started = net::Start();
+  if (!started.started) {
+    std::printf("Could not find a useable Winsock\n");
+    return false;
+  }
+  if (started.major != 2 || started.minor != 2) {
+    std::printf("Your WinSock version (%d.%d) is too old. Need v2.2 or later.\n", started.major,
+                started.minor);
+    net::Stop();
+    return false;
+  }
+  return true;
+}
+
+// Stops the socket library on every way out of the run.
+struct SocketsScope {
+  ~SocketsScope() { net::Stop(); }
+};
+
+enum class Exchange { kOk, kFailed };
+
+// The action's own exchange between the first and the final reply.
+Exchange RunExchange(Connection& connection, const ParsedCommand& command) {
+  switch (command.action) {
+    case kActionSystemInfo:
+    case kActionKernelLog:
+      return PrintReport(connection) ? Exchange::kOk : Exchange::kFailed;
+    default:
+      return Exchange::kOk;
+  }
+}
+
+}  // namespace
+
+int RunCommand(const ParsedCommand& command) {
+  if (!IsBuilt(command.action)) {
+    std::printf("This action is not available in this version of velkor.\n");
+    return 1;
+  }
+
+  std::string password;
+  if (command.password) {
+    password = *command.password;
+  } else {
+    std::optional<std::string> typed = PromptPassword("Enter password: ");
+    if (!typed) {
+      std::printf(
+          "There is no terminal to ask for the password on: give it on the command line.\n");
+      return 1;
+    }
+    password = *typed;
+  }
+
+  if (!StartSockets()) return 1;
+  SocketsScope sockets;
+
+  std::optional<std::uint32_t> address = ResolveHost(command.server.c_str());
+  if (!address) {
+    std::printf("unable to resolve address\n");
+    return 1;
+  }
+
+  net::Socket socket = OpenConnection(*address, command.port);
+  if (socket == net::kNoSocket) {
+    std::printf("Failed to connect to server\n");
+    return 1;
+  }
+  Connection connection(socket);
+  if (!Login(connection, password)) return 1;
+
+  std::uint32_t value = command.action == kActionAssociations ? command.index : 0;
+  if (!connection.SendRequest(command.action, value, command.selector, command.flags,
+                              command.device))
+    return 1;
+  if (!connection.ReadReply()) return 1;
+
+  if (RunExchange(connection, command) == Exchange::kFailed) return 1;
+
+  if (!connection.ReadReply()) return 1;
+  if (!SilentMode() && command.action != kActionCardInfo &&
+      command.action != kActionAssociations && command.action != kActionListPpp) {
+    std::printf("Operation has completed successfuly.\n");
+    if (command.action == kActionFirmware && !(command.flags & kOptionApply))
+      std::printf("Please select the 'Upgrade Firmware' option on the server to finish.\n");
+  }
+  return 0;
+}
+
+}  // namespace velkor
