@@ -1,0 +1,44 @@
+#include "channel.h"
+
+#include <algorithm>
+
+namespace unitsim {
+
+bool Channel::Send(std::span<const std::uint8_t> bytes) {
+  if (!sock::SendAll(socket_, bytes)) return false;
+  sent_ += bytes.size();
+  return true;
+}
+
+bool Channel::ReceiveExact(std::uint8_t* buffer, std::size_t count) {
+  last_received_ = 0;
+  while (last_received_ < count) {
+    long n = sock::ReceiveSome(socket_, buffer + last_received_, count - last_received_);
+    if (n <= 0) return false;
+    last_received_ += static_cast<std::size_t>(n);
+    received_ += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
+bool Channel::SendReply(std::uint8_t status, std::uint32_t value) {
+  velkor::ReplyFrame reply;
+  reply.status = status;
+  reply.value = value;
+  return Send(velkor::EncodeReply(reply));
+}
+
+bool Channel::SendBlock(std::span<const std::uint8_t> payload) {
+  return Send(velkor::EncodeBlock(payload));
+}
+
+bool Channel::SendInBlocks(std::string_view data) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
+  for (std::size_t at = 0; at < data.size(); at += velkor::kBlockPayloadSize) {
+    std::size_t length = std::min(velkor::kBlockPayloadSize, data.size() - at);
+    if (!SendBlock(std::span(bytes + at, length))) return false;
+  }
+  return true;
+}
+
+}  // namespace unitsim

@@ -1,0 +1,73 @@
+// What the simulator serves: one or more units, read from a TOML
+// description file.  A file looks like
+//
+//   [defaults]              # optional; applies to every unit
+//   password = "BlueOx"
+//   port = 856
+//   ...
+//   [[unit]]                # one table per unit
+//   address = "127.0.0.1"   # required, dotted IPv4
+//   name = "demo-ap"        # required
+//   password = "..."        # any default key may be set per unit
+//
+// Keys are grouped by feature (description_keys.cpp holds the groups); a
+// table accepts exactly the keys that some group claims, so a misspelt key
+// is an error that names the file, the line and the key.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace unitsim {
+
+// Everything a unit is, apart from its address and name.  [defaults] fills
+// one of these, and each unit starts from a copy of it.
+struct UnitSettings {
+  std::string password = "BlueOx";
+  std::uint16_t port = 856;
+  std::string hardware = "ARX-200";
+  std::string firmware = "2.5.1";
+  std::string build = "4711";
+  std::uint32_t reboot_seconds = 0;
+  std::string description;  // template; see report.h for the placeholders
+  std::string sysinfo;      // template
+  std::string kernlog;      // template
+  std::filesystem::path state;  // folder for what the unit stores
+
+  UnitSettings();  // fills the built-in templates
+};
+
+struct UnitDescription {
+  std::string address;  // dotted IPv4
+  std::string name;
+  int line = 0;  // of the [[unit]] header, for messages
+  UnitSettings settings;
+};
+
+struct LabDescription {
+  std::string file;  // as given, for messages
+  std::vector<UnitDescription> units;
+};
+
+// "FILE:LINE: problem"; line is 0 when the problem has no line.
+class DescriptionError : public std::runtime_error {
+ public:
+  DescriptionError(const std::string& file, int line, const std::string& problem);
+};
+
+// Reads and checks a description file.  Relative paths inside it are
+// relative to the file's folder.  Throws DescriptionError.
+LabDescription ReadDescription(const std::filesystem::path& file);
+// The same for text already in memory; base is the folder relative paths
+// start from and file is the name used in messages.
+LabDescription ParseDescription(std::string_view text, const std::string& file,
+                                const std::filesystem::path& base);
+
+// True for four decimal numbers 0-255 separated by dots, nothing else.
+bool IsDottedAddress(std::string_view text);
+
+}  // namespace unitsim

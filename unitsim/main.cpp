@@ -1,0 +1,83 @@
+// unitsim: a simulated unit (or a lab of them) serving the management
+// protocol, described by a TOML file.  Exit status 0 after SIGINT/SIGTERM,
+// 1 when a unit cannot listen, 2 for a bad command line or description.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "description.h"
+#include "options.h"
+#include "ready_file.h"
+#include "request_log.h"
+#include "server.h"
+#include "server_socket.h"
+#include "stop_signal.h"
+
+using namespace unitsim;
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    std::fprintf(stderr, "unitsim: %s\n%s", error.c_str(), kUsage);
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+
+  LabDescription lab;
+  try {
+    lab = ReadDescription(options.description);
+  } catch (const DescriptionError& problem) {
+    std::fprintf(stderr, "unitsim: %s\n", problem.what());
+    return 2;
+  }
+  if (options.state) {
+    std::filesystem::path state = std::filesystem::absolute(*options.state);
+    for (UnitDescription& unit : lab.units) unit.settings.state = state;
+  }
+
+  ServerOptions server_options;
+  server_options.port = options.port;
+  server_options.bind = options.bind;
+  if (auto clash = FindClash(lab, server_options)) {
+    std::fprintf(stderr, "unitsim: %s\n", clash->c_str());
+    return 2;
+  }
+
+  std::FILE* log_out = stderr;
+  if (options.log_file) {
+    log_out = std::fopen(options.log_file->c_str(), "a");
+    if (log_out == nullptr) {
+      std::fprintf(stderr, "unitsim: cannot open the log file %s\n", options.log_file->c_str());
+      return 2;
+    }
+  }
+  RequestLog log(log_out);
+
+  sock::IgnoreBrokenPipes();
+  HoldStopSignals();
+  Server server(lab, server_options, log);
+  if (!server.Listen(error)) {
+    std::fprintf(stderr, "unitsim: %s\n", error.c_str());
+    return 1;
+  }
+  server.Start();
+  for (const Endpoint& at : server.endpoints()) {
+    log.Write(at.address + ":" + std::to_string(at.port) + " " + at.name + ": listening");
+  }
+  if (options.ready_file && !WriteReadyFile(*options.ready_file, server.endpoints(), error)) {
+    std::fprintf(stderr, "unitsim: %s\n", error.c_str());
+    server.Stop();
+    return 1;
+  }
+
+  WaitForStopSignal();
+  server.Stop();
+  log.Write("stopped");
+  if (log_out != stderr) std::fclose(log_out);
+  return 0;
+}

@@ -1,0 +1,29 @@
+// The simulator's command line:
+//
+//   unitsim [--port N] [--bind ADDR] [--state DIR] [--ready-file FILE]
+//           [--log FILE] DESCRIPTION
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace unitsim {
+
+extern const char* const kUsage;
+
+struct Options {
+  std::optional<std::uint16_t> port;
+  std::optional<std::string> bind;
+  std::optional<std::string> state;
+  std::optional<std::string> ready_file;
+  std::optional<std::string> log_file;
+  std::string description;
+  bool help = false;
+};
+
+// Fills options, or gives the reason the command line is wrong in error.
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error);
+
+}  // namespace unitsim

@@ -1,0 +1,22 @@
+// Actions 64 and 65: the server announces the report's length in its first
+// reply, then sends the text in DataBlocks.
+#include "actions.h"
+#include "report.h"
+
+namespace unitsim {
+
+Outcome HandleReport(ActionContext& context) {
+  ReportKind kind = context.request.action == velkor::kActionSystemInfo ? ReportKind::kSystemInfo
+                                                                        : ReportKind::kKernelLog;
+  std::string text = ComposeReport(context.unit, kind);
+  auto length = static_cast<std::uint32_t>(text.size());
+  context.notes.push_back("status 1, report " + std::to_string(length) + " bytes");
+  if (!context.channel.SendReply(velkor::kStatusOk, length) ||
+      !context.channel.SendInBlocks(text)) {
+    context.notes.push_back("connection broken during the report");
+    return Outcome::kClose;
+  }
+  return Outcome::kFinish;
+}
+
+}  // namespace unitsim

@@ -1,0 +1,153 @@
+#include "server.h"
+
+#include <map>
+#include <system_error>
+
+#include "session.h"
+
+namespace unitsim {
+
+std::optional<std::string> FindClash(const LabDescription& lab, const ServerOptions& options) {
+  std::map<std::pair<std::string, std::uint16_t>, const UnitDescription*> taken;
+  for (const UnitDescription& unit : lab.units) {
+    std::string address = options.bind.value_or(unit.address);
+    std::uint16_t port = options.port.value_or(unit.settings.port);
+    if (port == 0) continue;  // each gets a port of its own
+    auto [at, fresh] = taken.emplace(std::make_pair(address, port), &unit);
+    if (!fresh) {
+      return "units '" + at->second->name + "' and '" + unit.name + "' would both listen on " +
+             address + ":" + std::to_string(port) + " (use --port 0 or distinct ports)";
+    }
+  }
+  return std::nullopt;
+}
+
+Server::Server(const LabDescription& lab, ServerOptions options, RequestLog& log)
+    : options_(std::move(options)), log_(log) {
+  for (const UnitDescription& unit : lab.units) {
+    units_.push_back(std::make_unique<Unit>(unit));
+  }
+}
+
+Server::~Server() {
+  Stop();
+  for (sock::Handle listener : listeners_) sock::Close(listener);
+}
+
+bool Server::Listen(std::string& error) {
+  for (const auto& unit : units_) {
+    std::string address = options_.bind.value_or(unit->description.address);
+    std::uint16_t port = options_.port.value_or(unit->description.settings.port);
+    std::string reason;
+    sock::Handle listener = sock::Listen(address, port, reason);
+    if (listener == sock::kNone) {
+      error = "cannot listen on " + address + ":" + std::to_string(port) + " for unit '" +
+              unit->description.name + "': " + reason;
+      for (sock::Handle opened : listeners_) sock::Close(opened);
+      listeners_.clear();
+      endpoints_.clear();
+      return false;
+    }
+    listeners_.push_back(listener);
+    endpoints_.push_back(Endpoint{address, sock::LocalPort(listener), unit->description.name});
+  }
+  return true;
+}
+
+void Server::Start() { acceptor_ = std::thread([this] { AcceptLoop(); }); }
+
+void Server::Stop() {
+  if (stopping_.exchange(true)) return;
+  waker_.Wake();
+  if (acceptor_.joinable()) acceptor_.join();
+  std::list<Worker> workers;
+  {
+    std::lock_guard lock(mutex_);
+    for (Worker& worker : workers_) {
+      if (worker.socket != sock::kNone) sock::Shutdown(worker.socket);
+    }
+    workers.splice(workers.end(), workers_);
+  }
+  for (Worker& worker : workers) worker.thread.join();
+}
+
+std::size_t Server::active_connections() {
+  std::lock_guard lock(mutex_);
+  ReapFinished();
+  return workers_.size();
+}
+
+void Server::AcceptLoop() {
+  std::vector<sock::Handle> handles = listeners_;
+  handles.push_back(waker_.handle());
+  while (!stopping_) {
+    // The time-out only bounds how long finished threads wait to be joined.
+    std::vector<sock::Handle> ready = sock::WaitReadable(handles, 1000);
+    if (stopping_) break;
+    for (sock::Handle handle : ready) {
+      for (std::size_t i = 0; i < listeners_.size(); ++i) {
+        if (listeners_[i] == handle) Admit(i, handle);
+      }
+    }
+    std::lock_guard lock(mutex_);
+    ReapFinished();
+  }
+}
+
+void Server::Admit(std::size_t unit_index, sock::Handle listener) {
+  std::string peer;
+  sock::Handle socket = sock::Accept(listener, peer);
+  if (socket == sock::kNone) return;
+  Unit& unit = *units_[unit_index];
+  const Endpoint& at = endpoints_[unit_index];
+  std::string listen = at.address + ":" + std::to_string(at.port);
+  if (unit.state.Refusing()) {
+    sock::Close(socket);
+    log_.Write(listen + " " + unit.description.name + " from " + peer +
+               ": refused, the unit is rebooting");
+    return;
+  }
+  std::lock_guard lock(mutex_);
+  ReapFinished();
+  if (workers_.size() >= options_.max_connections) {
+    sock::Close(socket);
+    log_.Write(listen + " " + unit.description.name + " from " + peer +
+               ": refused, too many connections");
+    return;
+  }
+  sock::SetTimeouts(socket, options_.io_timeout_ms);
+  Worker& worker = workers_.emplace_back();
+  worker.socket = socket;
+  try {
+    worker.thread =
+        std::thread([this, &worker, unit_index, peer] { Serve(worker, unit_index, peer); });
+  } catch (const std::system_error&) {
+    sock::Close(socket);
+    workers_.pop_back();
+    log_.Write(listen + " " + unit.description.name + " from " + peer +
+               ": refused, no thread could be started");
+  }
+}
+
+void Server::Serve(Worker& worker, std::size_t unit_index, std::string peer) {
+  const Endpoint& at = endpoints_[unit_index];
+  ServeConnection(*units_[unit_index], worker.socket, at.address + ":" + std::to_string(at.port),
+                  peer, log_);
+  std::lock_guard lock(mutex_);
+  sock::Close(worker.socket);
+  worker.socket = sock::kNone;
+  worker.done = true;
+}
+
+void Server::ReapFinished() {
+  for (auto it = workers_.begin(); it != workers_.end();) {
+    if (it->done) {
+      it->thread.join();
+      it = workers_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+}  // namespace unitsim

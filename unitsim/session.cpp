@@ -1,0 +1,94 @@
+#include "session.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "actions.h"
+#include "channel.h"
+#include "login.h"
+#include "random.h"
+
+namespace unitsim {
+namespace {
+
+std::string Hex16(std::uint16_t value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04x", value);
+  return text;
+}
+
+std::string Join(const std::vector<std::string>& parts) {
+  std::string line;
+  for (const std::string& part : parts) {
+    if (!line.empty()) line += ", ";
+    line += part;
+  }
+  return line;
+}
+
+// "closed after 12 of 34 bytes of the login"
+std::string Broken(const Channel& channel, std::size_t size, const char* what) {
+  return "connection ended after " + std::to_string(channel.last_received()) + " of " +
+         std::to_string(size) + " bytes of the " + what;
+}
+
+void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes) {
+  velkor::ServerHello hello;
+  hello.text = kHelloText;
+  FillRandom(hello.challenge);
+  if (!channel.Send(velkor::EncodeServerHello(hello))) {
+    notes.push_back("hello not delivered");
+    return;
+  }
+
+  std::array<std::uint8_t, velkor::kLoginFrameSize> login_bytes;
+  if (!channel.ReceiveExact(login_bytes.data(), login_bytes.size())) {
+    notes.push_back(Broken(channel, login_bytes.size(), "login"));
+    return;
+  }
+  velkor::LoginFrame login = velkor::DecodeLoginFrame(login_bytes);
+  const bool version_ok = login.version == velkor::kProtocolVersion;
+  const bool password_ok =
+      login.digest == velkor::MakePasswordDigest(unit.description.settings.password, hello.challenge);
+  velkor::LoginResult result;
+  result.verdict = version_ok && password_ok ? 1 : 0;
+  if (!version_ok) {
+    notes.push_back("login refused (version " + Hex16(login.version) + ")");
+  } else {
+    notes.push_back(password_ok ? "login ok" : "login refused (wrong password)");
+  }
+  if (!channel.Send(velkor::EncodeLoginResult(result)) || result.verdict == 0) return;
+
+  std::array<std::uint8_t, velkor::kRequestFrameSize> request_bytes;
+  if (!channel.ReceiveExact(request_bytes.data(), request_bytes.size())) {
+    notes.push_back(Broken(channel, request_bytes.size(), "request"));
+    return;
+  }
+  velkor::RequestFrame request = velkor::DecodeRequest(request_bytes);
+  if (request.tag != velkor::kRequestTag) {
+    notes.push_back("bad request tag " + Hex16(request.tag));
+    return;
+  }
+  notes.push_back("action " + std::to_string(request.action) + " " + ActionName(request.action));
+  notes.push_back("flags " + std::to_string(request.flags));
+  ActionContext context{unit, channel, request, notes};
+  Dispatch(context);
+}
+
+}  // namespace
+
+void ServeConnection(Unit& unit, sock::Handle socket, const std::string& listen,
+                     const std::string& peer, RequestLog& log) {
+  Channel channel(socket);
+  std::vector<std::string> notes;
+  try {
+    Converse(unit, channel, notes);
+  } catch (const std::exception& error) {
+    notes.push_back(std::string("internal error: ") + error.what());
+  }
+  notes.push_back("sent " + std::to_string(channel.bytes_sent()) + " bytes");
+  notes.push_back("received " + std::to_string(channel.bytes_received()) + " bytes");
+  log.Write(listen + " " + unit.description.name + " from " + peer + ": " + Join(notes));
+}
+
+}  // namespace unitsim

@@ -1,0 +1,27 @@
+#include "unit.h"
+
+namespace unitsim {
+
+UnitState::UnitState(const UnitSettings& settings) {
+  data_.firmware = settings.firmware;
+  data_.build = settings.build;
+  data_.booted = Clock::now();
+  data_.refuse_until = data_.booted;
+}
+
+UnitStateData UnitState::Snapshot() const {
+  return With([](const UnitStateData& d) { return d; });
+}
+
+void UnitState::Reboot(std::uint32_t seconds) {
+  With([seconds](UnitStateData& d) {
+    d.refuse_until = Clock::now() + std::chrono::seconds(seconds);
+    d.booted = d.refuse_until;
+  });
+}
+
+bool UnitState::Refusing() const {
+  return With([](const UnitStateData& d) { return Clock::now() < d.refuse_until; });
+}
+
+}  // namespace unitsim
