@@ -2,6 +2,11 @@
 // and the password prompt on a terminal.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "harness.h"
 #include "login.h"
 #include "pty_process.h"
@@ -40,8 +45,16 @@ TEST(CommandLine, UnresolvableServer) {
 }
 
 TEST(CommandLine, RefusedConnectionIsReportedOnBothStreams) {
-  // Port 1 on loopback has no listener here.
-  RunResult r = RunVelkor({"127.0.0.1", "pw", "-sysinfo", "-p", "1"});
+  // A port bound but not listening refuses every connection.
+  int holder = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(getsockname(holder, reinterpret_cast<sockaddr*>(&address), &size), 0);
+  RunResult r = RunVelkor({"127.0.0.1", "pw", "-sysinfo", "-p", std::to_string(ntohs(address.sin_port))});
+  close(holder);
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Failed to connect to server\n");
   EXPECT_EQ(r.err, "connect(): Connection refused\n");
