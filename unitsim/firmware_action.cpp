@@ -6,6 +6,7 @@
 // writing, 1 verifying; DONE of TOTAL kilobytes), paced by the
 // description's flash_step_ms, and finally "done".  The installed version
 // then comes from the image header (firmware_image.h) and survives restarts.
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>

@@ -1,5 +1,6 @@
 #include "transfer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
