@@ -52,7 +52,8 @@ void MakeFile(const fs::path& path, std::uint64_t size) {
   std::uint32_t x = 12345;
   for (std::uint64_t written = 0; written < size;) {
     for (auto& w : chunk) w = x = x * 1664525u + 1013904223u;
-    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size - written, chunk.size() * 4));
+    std::size_t n =
+        static_cast<std::size_t>(std::min<std::uint64_t>(size - written, chunk.size() * 4));
     out.write(reinterpret_cast<const char*>(chunk.data()), static_cast<std::streamsize>(n));
     written += n;
   }
@@ -184,7 +185,8 @@ double RawCopy(std::uint64_t size, std::size_t piece, bool wait) {
       pollfd p{fd, POLLOUT, 0};
       poll(&p, 1, 20000);
     }
-    ssize_t n = send(fd, data.data(), static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - sent)), 0);
+    auto count = static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - sent));
+    ssize_t n = send(fd, data.data(), count, 0);
     if (n <= 0) Die("loopback send failed");
     sent += static_cast<std::uint64_t>(n);
   }
@@ -238,8 +240,8 @@ int main(int argc, char** argv) {
   std::printf("transfer of %llu MiB over loopback (MB = 10^6 bytes)\n",
               static_cast<unsigned long long>(mib));
   std::printf("  %-34s %9s %14s %15s\n", "", "MB/s", "velkor peak", "unitsim peak");
-  std::printf("  %-34s %9.0f %10.1f MiB %11.1f MiB\n", "upload   (velkor -u)", Rate(size, up.seconds),
-              up.velkor_kib / 1024.0, up.unitsim_kib / 1024.0);
+  std::printf("  %-34s %9.0f %10.1f MiB %11.1f MiB\n", "upload   (velkor -u)",
+              Rate(size, up.seconds), up.velkor_kib / 1024.0, up.unitsim_kib / 1024.0);
   std::printf("  %-34s %9.0f %10.1f MiB %11.1f MiB\n", "download (velkor -d)",
               Rate(size, down.seconds), down.velkor_kib / 1024.0, down.unitsim_kib / 1024.0);
   std::printf("  %-34s %9.0f\n", "raw TCP, 64 KiB sends", Rate(size, raw_large));

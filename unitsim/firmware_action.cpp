@@ -83,8 +83,9 @@ Outcome HandleFirmware(ActionContext& context) {
     context.channel.SendReply(status);
     return Outcome::kClose;
   };
-  if (size > s.firmware_max_bytes) return refuse(velkor::kStatusTooLarge, std::to_string(size) + " bytes");
-  if (size < s.firmware_min_bytes) return refuse(velkor::kStatusTooSmall, std::to_string(size) + " bytes");
+  const std::string bytes = std::to_string(size) + " bytes";
+  if (size > s.firmware_max_bytes) return refuse(velkor::kStatusTooLarge, bytes);
+  if (size < s.firmware_min_bytes) return refuse(velkor::kStatusTooSmall, bytes);
   context.notes.push_back("status 1, receiving an image of " + std::to_string(size) + " bytes");
   if (!context.channel.SendReply(velkor::kStatusOk)) return Outcome::kClose;
 

@@ -82,7 +82,8 @@ TEST_F(TransferToUnit, ScriptsTravelWithLfLineEnds) {
   EXPECT_EQ(up.out, "");
   RunResult down = Velkor(unit, {"-dscr", "cbq", dir.File("cbq.back"), "-s"});
   EXPECT_EQ(down.exit_code, 0);
-  EXPECT_EQ(ReadFile(dir.File("cbq.back")), "tc qdisc del dev eth0 root\ntc qdisc add dev eth0 root\n");
+  EXPECT_EQ(ReadFile(dir.File("cbq.back")),
+            "tc qdisc del dev eth0 root\ntc qdisc add dev eth0 root\n");
   // The other scripts are untouched.
   Velkor(unit, {"-dscr", "nat", dir.File("nat.back"), "-s"});
   EXPECT_NE(ReadFile(dir.File("nat.back")).find("MASQUERADE"), std::string::npos);
