@@ -81,7 +81,7 @@ bool BasicKeys(const KeySite& site, UnitSettings& s) {
 }
 
 std::span<const KeyGroup> KeyGroups() {
-  static constexpr std::array<KeyGroup, 1> kGroups = {BasicKeys};
+  static constexpr std::array<KeyGroup, 2> kGroups = {BasicKeys, TransferKeys};
   return kGroups;
 }
 
