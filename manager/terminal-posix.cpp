@@ -269,7 +269,7 @@ class CursesTerminal : public Terminal {
 
 std::unique_ptr<Terminal> OpenTerminal(const std::string& title, std::string& problem) {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-    problem = "halvex is a full-screen program and needs a terminal.";
+    problem = "standard input and output must be a terminal (halvex is a full-screen program).";
     return nullptr;
   }
   std::setlocale(LC_ALL, "");

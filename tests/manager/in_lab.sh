@@ -136,6 +136,11 @@ usage)
   expect_eq "address prompt" $' Select 1=Firmware Mode, 2=Full Mode 1\n Enter the IP of the AP to query,\n or just RETURN by itself to quit. >' "$(rows 27 29)"
   tmux_ send-keys -t t Enter
   expect_eq "exit status" 2 "$(wait_exit)"
+  # Without a terminal there is nothing to draw on.
+  out=$(cd "$work" && "$halvex" 10.42.23.1 </dev/null 2>&1)
+  expect_eq "exit status without a terminal" 1 "$?"
+  expect_eq "message without a terminal" \
+    "halvex: standard input and output must be a terminal (halvex is a full-screen program)." "$out"
   ;;
 
 sweep)
