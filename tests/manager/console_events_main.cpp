@@ -1,6 +1,10 @@
 // Prints each key and mouse event that the console layer delivers, one a
-// line, until 'q'.  The end-to-end tests send keys and mouse reports
+// line, until 'q'.  'c' runs a child program on the terminal in between,
+// as the batch actions will.  The end-to-end tests send keys and mouse reports
 // through tmux and read the lines back.
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <string>
 
 #include "console.h"
@@ -17,6 +21,13 @@ int main() {
     for (;;) {
       InputEvent e = console.WaitEvent();
       if (e.IsKey('q')) break;
+      if (e.IsKey('c')) {
+        terminal->Suspend();
+        int status = std::system("exit 3");
+        terminal->Resume();
+        console.Print("child ended " + std::to_string(WEXITSTATUS(status)) + "\n");
+        continue;
+      }
       if (e.type == InputEvent::Type::kKey) {
         console.Print(e.character != 0 ? "key " + std::to_string(e.character) + "\n"
                                         : "scan " + std::to_string(e.scanCode) + "\n");

@@ -270,6 +270,10 @@ console_events)
   step "mouse 4 button 2 row 7 column 20" -l $'\e[<2;20;7M'
   step "mouse 8 button 2 row 7 column 20" -l $'\e[<2;20;7m'
   step "mouse 1 button 0 row 8 column 30" -l $'\e[<35;30;8M'
+  # After a child program the mouse reports are on again.
+  step "child ended 3" c
+  expect_eq "modes after a child" "1 1 1" "$(tmux_ display -p -t t '#{mouse_any_flag} #{mouse_all_flag} #{mouse_sgr_flag}')"
+  step "mouse 4 button 2 row 9 column 2" -l $'\e[<2;2;9M'
   expect_eq "events in order" "ready
 scan 63
 scan 67
@@ -287,7 +291,9 @@ mouse 2 button 1 row 6 column 12
 mouse 8 button 1 row 6 column 12
 mouse 4 button 2 row 7 column 20
 mouse 8 button 2 row 7 column 20
-mouse 1 button 0 row 8 column 30" "$(rows 1 18)"
+mouse 1 button 0 row 8 column 30
+child ended 3
+mouse 4 button 2 row 9 column 2" "$(rows 1 20)"
   tmux_ send-keys -t t q
   expect_eq "exit status" 0 "$(wait_exit)"
   ;;
