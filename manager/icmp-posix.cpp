@@ -6,6 +6,7 @@
 // checks identifier, sequence and source address again itself.
 #include "icmp.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <linux/filter.h>
 #include <linux/icmp.h>
@@ -101,7 +102,7 @@ class SocketEcho : public EchoHandle {
     packet[5] = static_cast<std::uint8_t>(id);
     packet[6] = static_cast<std::uint8_t>(sequence >> 8);
     packet[7] = static_cast<std::uint8_t>(sequence);
-    std::memcpy(packet.data() + 8, payload.data(), payload.size());
+    std::copy(payload.begin(), payload.end(), packet.begin() + 8);
     std::uint16_t sum = Checksum(packet.data(), packet.size());
     packet[2] = static_cast<std::uint8_t>(sum >> 8);
     packet[3] = static_cast<std::uint8_t>(sum);
