@@ -1,18 +1,28 @@
 #!/usr/bin/env bash
-# Builds the tools, starts a simulated unit on 127.0.0.1 and shows its
-# system report through velkor.
+# Builds the tools and runs them on the built-in lab: a private network in
+# which a dozen simulated units live in 10.42.23.0/24.  velkor shows the
+# system report of one unit, then halvex sweeps the block (Esc returns to
+# its address prompt; Enter alone there quits).  Needs root, or a kernel
+# that allows unprivileged user namespaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh plain >/dev/null
 
-work=$(mktemp -d)
-trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$work"' EXIT
-build/unitsim/unitsim --bind 127.0.0.1 --port 0 --ready-file "$work/ready" \
-  --state "$work/state" --log "$work/log" unitsim/examples/demo.toml &
-sim=$!
-for _ in $(seq 200); do [ -s "$work/ready" ] && break; sleep 0.05; done
-read -r address port _ < "$work/ready"
+# halvex works in a folder of its own: its settings file and the folder
+# for its live-host lists.
+work=build/lab-work
+mkdir -p "$work/network"
+[ -f "$work/halvex.ini" ] || printf 'oriole,BlueOx\r\n' >"$work/halvex.ini"
 
-echo "\$ velkor $address BlueOx -p $port -sysinfo"
-build/utility/velkor "$address" BlueOx -p "$port" -sysinfo
+root=$(pwd)
+lab/run-lab.sh -- bash -c '
+  root=$1
+  echo "\$ velkor 10.42.23.5 BlueOx -sysinfo"
+  "$root/build/utility/velkor" 10.42.23.5 BlueOx -sysinfo
+  if [ -t 0 ] && [ -t 1 ]; then
+    echo
+    read -r -p "Press Enter to start halvex on 10.42.23.0/24 (inside the lab)... " _
+    cd "$root/build/lab-work" && "$root/build/manager/halvex" 10.42.23.1
+  fi
+' demo "$root"

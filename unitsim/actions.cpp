@@ -37,6 +37,17 @@ Outcome Run(ActionContext& context) {
     case velkor::kActionSystemInfo:
     case velkor::kActionKernelLog:
       return HandleReport(context);
+    case velkor::kActionDownloadConfig:
+    case velkor::kActionDownloadScript:
+    case velkor::kActionDownloadPage:
+    case velkor::kActionSupportFile:
+      return HandleDownload(context);
+    case velkor::kActionUploadConfig:
+    case velkor::kActionUploadScript:
+    case velkor::kActionUploadPage:
+      return HandleUpload(context);
+    case velkor::kActionFirmware:
+      return HandleFirmware(context);
     case velkor::kActionCardInfo:
       return HandleCardInfo(context);
     case velkor::kActionAssociations:

@@ -41,6 +41,12 @@ Outcome Dispatch(ActionContext& context);
 Outcome HandleFlagsOnly(ActionContext& context);
 // Actions 64 and 65.
 Outcome HandleReport(ActionContext& context);
+// Actions 1, 2, 5 and 66 (transfer_action.cpp).
+Outcome HandleDownload(ActionContext& context);
+// Actions 3, 4 and 6 (transfer_action.cpp).
+Outcome HandleUpload(ActionContext& context);
+// Action 241 (firmware_action.cpp).
+Outcome HandleFirmware(ActionContext& context);
 // Actions 16 and 17: card record and association table.
 Outcome HandleCardInfo(ActionContext& context);
 Outcome HandleAssociations(ActionContext& context);

@@ -125,6 +125,8 @@ LabDescription ParseDescription(std::string_view text, const std::string& file,
   UnitSettings defaults;
   defaults.state = base / "state";
 
+  // The top level holds [defaults] and the [[unit]] tables; a lab-wide
+  // table of a later feature gets its branch here and a reader of its own.
   for (auto&& [key, node] : root) {
     std::string_view name = key.str();
     if (name == "defaults") {

@@ -41,6 +41,19 @@ struct UnitSettings {
   std::filesystem::path state;  // folder for what the unit stores
   LiveDescription live;         // cards, sessions, throughput limit
 
+  // File transfers and firmware (transfer_keys.cpp).  Uploads outside the
+  // limits are refused with "File too large" / "File too small".
+  std::uint32_t config_min_bytes = 1;
+  std::uint32_t config_max_bytes = 1 << 20;
+  std::uint32_t text_min_bytes = 1;  // scripts and hotspot pages
+  std::uint32_t text_max_bytes = 1 << 20;
+  std::uint32_t firmware_min_bytes = 1;
+  std::uint32_t firmware_max_bytes = 64 << 20;
+  bool support_drive = true;       // false: "No prepared hard drive found"
+  std::uint32_t flash_steps = 10;  // progress messages per flashing step
+  std::uint32_t flash_step_ms = 150;
+  bool flash_bootrom = false;      // also write and verify the boot ROM
+
   UnitSettings();  // fills the built-in templates
 };
 

@@ -82,7 +82,7 @@ bool BasicKeys(const KeySite& site, UnitSettings& s) {
 }
 
 std::span<const KeyGroup> KeyGroups() {
-  static constexpr std::array<KeyGroup, 2> kGroups = {BasicKeys, LiveKeys};
+  static constexpr std::array<KeyGroup, 3> kGroups = {BasicKeys, TransferKeys, LiveKeys};
   return kGroups;
 }
 

@@ -48,6 +48,11 @@ std::span<const KeyGroup> KeyGroups();
 // description, sysinfo, kernlog, state.
 bool BasicKeys(const KeySite& site, UnitSettings& settings);
 
+// File transfer and firmware keys: config_min_bytes, config_max_bytes,
+// text_min_bytes, text_max_bytes, firmware_min_bytes, firmware_max_bytes,
+// support_drive, flash_steps, flash_step_ms, flash_bootrom.
+bool TransferKeys(const KeySite& site, UnitSettings& settings);
+
 // Placeholders allowed in the description, and in the two reports.
 std::span<const std::string_view> DescriptionPlaceholders();
 std::span<const std::string_view> ReportPlaceholders();

@@ -84,20 +84,24 @@ void Server::AcceptLoop() {
     // The time-out only bounds how long finished threads wait to be joined.
     std::vector<sock::Handle> ready = sock::WaitReadable(handles, 1000);
     if (stopping_) break;
+    bool accepted_all = true;
     for (sock::Handle handle : ready) {
       for (std::size_t i = 0; i < listeners_.size(); ++i) {
-        if (listeners_[i] == handle) Admit(i, handle);
+        if (listeners_[i] == handle && !Admit(i, handle)) accepted_all = false;
       }
     }
+    // A listener that stays readable but gives no connection (out of file
+    // handles, say) would make this loop spin: pause a little.
+    if (!accepted_all) sock::WaitReadable(std::span(&handles.back(), 1), 50);
     std::lock_guard lock(mutex_);
     ReapFinished();
   }
 }
 
-void Server::Admit(std::size_t unit_index, sock::Handle listener) {
+bool Server::Admit(std::size_t unit_index, sock::Handle listener) {
   std::string peer;
   sock::Handle socket = sock::Accept(listener, peer);
-  if (socket == sock::kNone) return;
+  if (socket == sock::kNone) return false;
   Unit& unit = *units_[unit_index];
   const Endpoint& at = endpoints_[unit_index];
   std::string listen = at.address + ":" + std::to_string(at.port);
@@ -105,7 +109,7 @@ void Server::Admit(std::size_t unit_index, sock::Handle listener) {
     sock::Close(socket);
     log_.Write(listen + " " + unit.description.name + " from " + peer +
                ": refused, the unit is rebooting");
-    return;
+    return true;
   }
   std::lock_guard lock(mutex_);
   ReapFinished();
@@ -113,7 +117,7 @@ void Server::Admit(std::size_t unit_index, sock::Handle listener) {
     sock::Close(socket);
     log_.Write(listen + " " + unit.description.name + " from " + peer +
                ": refused, too many connections");
-    return;
+    return true;
   }
   sock::SetTimeouts(socket, options_.io_timeout_ms);
   Worker& worker = workers_.emplace_back();
@@ -127,6 +131,7 @@ void Server::Admit(std::size_t unit_index, sock::Handle listener) {
     log_.Write(listen + " " + unit.description.name + " from " + peer +
                ": refused, no thread could be started");
   }
+  return true;
 }
 
 void Server::Serve(Worker& worker, std::size_t unit_index, std::string peer) {

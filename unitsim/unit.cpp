@@ -1,5 +1,7 @@
 #include "unit.h"
 
+#include "storage.h"
+
 namespace unitsim {
 
 UnitState::UnitState(const UnitSettings& settings) {
@@ -8,6 +10,15 @@ UnitState::UnitState(const UnitSettings& settings) {
   data_.booted = Clock::now();
   data_.refuse_until = data_.booted;
   data_.sessions = StartSessions(settings.live, data_.booted);
+}
+
+Unit::Unit(UnitDescription d) : description(std::move(d)), state(description.settings) {
+  if (auto installed = LoadInstalledFirmware(description)) {
+    state.With([&](UnitStateData& data) {
+      data.firmware = installed->version;
+      data.build = installed->build;
+    });
+  }
 }
 
 UnitStateData UnitState::Snapshot() const {

@@ -51,7 +51,8 @@ class UnitState {
 };
 
 struct Unit {
-  explicit Unit(UnitDescription d) : description(std::move(d)), state(description.settings) {}
+  // Picks up what the unit keeps across restarts (the installed firmware).
+  explicit Unit(UnitDescription d);
 
   UnitDescription description;
   UnitState state;

@@ -4,7 +4,9 @@
 
 #include "connection.h"
 #include "console.h"
+#include "file_actions.h"
 #include "frames.h"
+#include "localfile.h"
 #include "login.h"
 #include "reports.h"
 #include "socket.h"
@@ -24,7 +26,7 @@ bool IsBuilt(std::uint8_t action) {
     case kActionKernelLog:
       return true;
     default:
-      return false;
+      return IsFileAction(action);
   }
 }
 
@@ -48,10 +50,15 @@ struct SocketsScope {
   ~SocketsScope() { net::Stop(); }
 };
 
+// Releases the script or page text on every way out of the run.
+struct TextBufferScope {
+  ~TextBufferScope() { ReleaseTextBuffer(); }
+};
+
 enum class Exchange { kOk, kFailed };
 
 // The action's own exchange between the first and the final reply.
-Exchange RunExchange(Connection& connection, const ParsedCommand& command) {
+Exchange RunExchange(Connection& connection, const ParsedCommand& command, std::uint32_t value) {
   if (IsLiveAction(command.action))
     return RunLiveAction(connection, command) ? Exchange::kOk : Exchange::kFailed;
   switch (command.action) {
@@ -59,6 +66,11 @@ Exchange RunExchange(Connection& connection, const ParsedCommand& command) {
     case kActionKernelLog:
       return PrintReport(connection) ? Exchange::kOk : Exchange::kFailed;
     default:
+      if (IsFileAction(command.action))
+        return RunFileAction(connection, command.action, command.path.value_or(""), value,
+                             command.flags)
+                   ? Exchange::kOk
+                   : Exchange::kFailed;
       return Exchange::kOk;
   }
 }
@@ -93,6 +105,15 @@ int RunCommand(const ParsedCommand& command) {
     return 1;
   }
 
+  TextBufferScope text_buffer;
+  std::uint32_t value = command.action == kActionAssociations ? command.index : 0;
+  if (IsFileAction(command.action)) {
+    std::optional<std::uint32_t> prepared =
+        PrepareFileAction(command.action, command.path.value_or(""));
+    if (!prepared) return 1;
+    value = *prepared;
+  }
+
   net::Socket socket = OpenConnection(*address, command.port);
   if (socket == net::kNoSocket) {
     std::printf("Failed to connect to server\n");
@@ -101,13 +122,12 @@ int RunCommand(const ParsedCommand& command) {
   Connection connection(socket);
   if (!Login(connection, password)) return 1;
 
-  std::uint32_t value = command.action == kActionAssociations ? command.index : 0;
   if (!connection.SendRequest(command.action, value, command.selector, command.flags,
                               command.device))
     return 1;
   if (!connection.ReadReply()) return 1;
 
-  if (RunExchange(connection, command) == Exchange::kFailed) return 1;
+  if (RunExchange(connection, command, value) == Exchange::kFailed) return 1;
 
   if (!connection.ReadReply()) return 1;
   if (!SilentMode() && command.action != kActionCardInfo &&

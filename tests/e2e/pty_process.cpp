@@ -55,14 +55,17 @@ void PtyProcess::Write(const std::string& text) {
 int PtyProcess::Wait(int timeout_ms) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   int status = 0;
-  while (waitpid(pid_, &status, WNOHANG) == 0) {
+  for (;;) {
+    ReadUntil("\x01never\x01", 20);  // keep draining the terminal
+    if (waitpid(pid_, &status, WNOHANG) == pid_) break;
     if (std::chrono::steady_clock::now() > deadline) {
       ADD_FAILURE() << "child did not end";
       return -1;
     }
-    ReadUntil("\x01never\x01", 20);  // keep draining the terminal
   }
   pid_ = -1;
+  // Whatever the child wrote just before it ended is still in the terminal.
+  ReadUntil("\x01never\x01", 200);
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   return 128 + WTERMSIG(status);
 }

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs one end-to-end case of halvex inside a fresh lab network.
+#   lab_test.sh CASE HALVEX CONSOLE_EVENTS [--unitsim PROGRAM]
+# Exit 77 (skipped) when the lab cannot be created on this machine.
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+case_name=$1 halvex=$2 events=$3
+shift 3
+
+if ! "$root/lab/run-lab.sh" --check; then
+  echo "SKIPPED: the lab network cannot be created here (needs root or user namespaces)"
+  exit 77
+fi
+if [[ $case_name != lab ]]; then
+  exec "$root/lab/run-lab.sh" --lab "$root/lab/default-lab.toml" "$@" -- \
+    bash "$here/in_lab.sh" "$case_name" "$halvex" "$events"
+fi
+
+# The lab itself: inside, every unit is served; afterwards nothing of it is
+# left, neither a process in its namespace nor its scratch folder.
+record=$(mktemp)
+trap 'rm -f "$record"' EXIT
+HALVEX_LAB_RECORD=$record "$root/lab/run-lab.sh" --lab "$root/lab/default-lab.toml" "$@" -- \
+  bash "$here/in_lab.sh" lab "$halvex" "$events"
+status=$?
+((status == 0)) || exit "$status"
+read -r netns run <"$record"
+[[ -n $netns && -n $run ]] || { echo "FAIL: the lab left no record"; exit 1; }
+[[ ! -e $run ]] || { echo "FAIL: the lab's scratch folder $run is still there"; exit 1; }
+for ns in /proc/[0-9]*/ns/net; do
+  if [[ $(readlink "$ns" 2>/dev/null) == "$netns" ]]; then
+    echo "FAIL: process ${ns//[^0-9]/} is still in the lab's namespace"
+    exit 1
+  fi
+done
+echo "PASS: nothing of the lab is left"

@@ -1,0 +1,142 @@
+#include "firmware.h"
+
+#include <gtest/gtest.h>
+
+#include "progress.h"
+#include "switches.h"
+#include "test_peer.h"
+
+namespace velkor {
+namespace {
+
+using testing::PeerEnd;
+using testing::ScriptedPeer;
+
+FlashMessage Parse(std::string_view text) {
+  std::string area(kBlockPayloadSize, '\0');
+  area.replace(0, text.size(), text);
+  return ParseFlashMessage(area);
+}
+
+TEST(FlashMessage, Kinds) {
+  EXPECT_EQ(Parse("done").kind, FlashMessage::kDone);
+  EXPECT_EQ(Parse("Done").kind, FlashMessage::kText);
+  EXPECT_EQ(Parse("done ").kind, FlashMessage::kText);
+  EXPECT_EQ(Parse("5 0").kind, FlashMessage::kText);
+  EXPECT_EQ(Parse("5 0").text, "5 0");
+  EXPECT_EQ(Parse("").kind, FlashMessage::kText);
+
+  FlashMessage m = Parse("1 2 50 100 blocks written");
+  EXPECT_EQ(m.kind, FlashMessage::kProgress);
+  EXPECT_EQ(m.target, 1);
+  EXPECT_EQ(m.phase, 2);
+  EXPECT_EQ(m.done, 50);
+  EXPECT_EQ(m.total, 100);
+
+  m = Parse("  0\t1\n-3 +7");  // as "%d %d %d %d" reads them
+  EXPECT_EQ(m.kind, FlashMessage::kProgress);
+  EXPECT_EQ(m.done, -3);
+  EXPECT_EQ(m.total, 7);
+  EXPECT_EQ(Parse("0 0 x 100").kind, FlashMessage::kText);
+  EXPECT_EQ(Parse("0 0 99999999999 100").done, 2147483647);
+}
+
+TEST(FlashMessage, TextWithoutTerminatorStopsAtTheArea) {
+  std::string area(kBlockPayloadSize, 'a');
+  EXPECT_EQ(ParseFlashMessage(area).text, area);
+}
+
+std::function<void(PeerEnd&)> Messages(std::vector<std::string> texts, bool close_early = false) {
+  return [=](PeerEnd& peer) {
+    for (const auto& t : texts) peer.SendBlock(t, 0);  // length is not consulted
+    if (close_early) peer.Close();
+  };
+}
+
+std::string Display(std::vector<std::string> texts, bool close_early = false) {
+  ScriptedPeer peer(Messages(std::move(texts), close_early));
+  ::testing::internal::CaptureStdout();
+  ShowFlashProgress(peer.client());
+  return ::testing::internal::GetCapturedStdout();
+}
+
+TEST(ShowFlashProgress, FlashThenVerify) {
+  std::string out = Display(
+      {"0 0 0 100", "0 0 50 100", "0 0 100 100", "0 1 0 100", "0 1 100 100", "done"});
+  EXPECT_EQ(out, "Flashing Firmware:\n" + ProgressLine(0, 100) + ProgressLine(50, 100) +
+                     ProgressLine(100, 100) + "\n\nVerifying Firmware:\n" + ProgressLine(0, 100) +
+                     ProgressLine(100, 100) + "\n\n");
+}
+
+TEST(ShowFlashProgress, BootRomHeadings) {
+  std::string out = Display({"1 0 0 10", "1 1 0 10", "done"});
+  EXPECT_EQ(out, "Flashing Bootrom:\n" + ProgressLine(0, 10) + "\n\nVerifying Bootrom:\n" +
+                     ProgressLine(0, 10) + "\n\n");
+}
+
+TEST(ShowFlashProgress, Texts) {
+  // Before any heading a text has no blank lines before it; after one, two.
+  std::string out = Display({"Erasing flash", "0 0 0 4", "Done", "5 0", "done"});
+  EXPECT_EQ(out, "Erasing flash\nFlashing Firmware:\n" + ProgressLine(0, 4) +
+                     "\n\nDone\n\n\n5 0\n\n");
+}
+
+TEST(ShowFlashProgress, EndsWhenTheConnectionBreaks) {
+  EXPECT_EQ(Display({"0 0 0 100", "0 0 10 100"}, true),
+            "Flashing Firmware:\n" + ProgressLine(0, 100) + ProgressLine(10, 100) + "\n\n");
+  EXPECT_EQ(Display({"Writing"}, true), "Writing\n\n");
+  EXPECT_EQ(Display({}, true), "");
+}
+
+TEST(ShowFlashProgress, ShownInSilentMode) {
+  SetSilentMode(true);
+  std::string out = Display({"0 0 0 2", "0 0 2 2", "done"});
+  SetSilentMode(false);
+  EXPECT_EQ(out, "Flashing Firmware:\n" + ProgressLine(0, 2) + ProgressLine(2, 2) + "\n\n");
+}
+
+TEST(UploadFirmware, ApplyReadsTheAcknowledgementAndTheProgress) {
+  testing::ScratchFolder dir;
+  auto path = dir.path("fw.bin").string();
+  testing::WriteBytes(path, testing::Pattern(2000));
+  std::string received;
+  ScriptedPeer peer([&](PeerEnd& p) {
+    std::uint16_t length;
+    std::string payload;
+    while (received.size() < 2000 && p.ReadBlock(length, payload)) received += payload;
+    p.SendReply(kStatusOk, 0);
+    p.SendBlock("0 0 0 1");
+    p.SendBlock("0 0 1 1");
+    p.SendBlock("done");
+    p.SendReply(kStatusOk, 0);
+  });
+  SetSilentMode(true);
+  ::testing::internal::CaptureStdout();
+  EXPECT_TRUE(UploadFirmware(peer.client(), path, 2000, true));
+  EXPECT_TRUE(peer.client().ReadReply());
+  std::string out = ::testing::internal::GetCapturedStdout();
+  SetSilentMode(false);
+  EXPECT_EQ(out, "Flashing Firmware:\n" + ProgressLine(0, 1) + ProgressLine(1, 1) + "\n\n");
+  EXPECT_EQ(received, testing::Pattern(2000));
+}
+
+TEST(UploadFirmware, RefusedImage) {
+  testing::ScratchFolder dir;
+  auto path = dir.path("fw.bin").string();
+  testing::WriteBytes(path, "x");
+  ScriptedPeer peer([](PeerEnd& p) {
+    std::uint16_t length;
+    std::string payload;
+    p.ReadBlock(length, payload);
+    p.SendReply(kStatusTooSmall, 0);
+  });
+  SetSilentMode(true);
+  ::testing::internal::CaptureStdout();
+  EXPECT_FALSE(UploadFirmware(peer.client(), path, 1, true));
+  std::string out = ::testing::internal::GetCapturedStdout();
+  SetSilentMode(false);
+  EXPECT_EQ(out, "Server reported an error: File too small\n");
+}
+
+}  // namespace
+}  // namespace velkor

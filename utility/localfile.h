@@ -1,0 +1,83 @@
+// Local files of the transfers: existence and size checks made before
+// connecting, the script and page text read as a text-mode stream, and the
+// download target, written to a temporary file beside it and renamed over
+// it only once the download is complete.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace velkor {
+
+// Largest script or page file read, as its size on disk.
+inline constexpr std::uint64_t kMaxTextFileSize = 1048576;
+// Largest upload the 32-bit value field of the request can announce.
+inline constexpr std::uint64_t kMaxUploadSize = 0xFFFFFFFFu;
+
+// True when the file system reports the path.
+bool FileExists(const std::string& path);
+// Size in bytes of a regular file that can be opened for reading; 0 for
+// anything else.
+std::uint64_t FileSize(const std::string& path);
+
+// Reads a script or page into the process's text buffer and returns the
+// text length, which is what the request announces.  The text is what a
+// text-mode read gives: every CR LF pair becomes LF, a 0x1A byte ends the
+// text, and (as a line-by-line read would) a NUL drops the rest of its line
+// of at most 1023 characters.  Returns 0, sending nothing, when the file is
+// empty, larger than 1 MiB on disk or cannot be read.
+std::uint32_t ReadTextFile(const std::string& path);
+// The text read last, followed by a NUL; nullptr before any.
+const char* TextBuffer();
+void ReleaseTextBuffer();
+
+// The text-mode conversion, fed in pieces of any size.  Appends to `out`,
+// which never grows by more than the bytes fed.
+class TextModeReader {
+ public:
+  explicit TextModeReader(std::string& out) : out_(out) {}
+  // False once the end-of-text byte was seen; later input is ignored.
+  bool Feed(std::string_view bytes);
+  // Flushes a CR held back at the end of the input.
+  void Finish();
+
+ private:
+  void Emit(char c);
+
+  std::string& out_;
+  bool pending_cr_ = false;
+  bool ended_ = false;
+  bool dropping_ = false;  // a NUL was seen in the current line
+  int line_length_ = 0;    // characters of the current line read so far
+};
+
+// The file a download writes: a temporary file in the target's folder,
+// renamed over the target by Commit.  Destroying it uncommitted removes
+// the temporary file and leaves any earlier target untouched.
+class DownloadFile {
+ public:
+  explicit DownloadFile(std::string target) : target_(std::move(target)) {}
+  ~DownloadFile();
+  DownloadFile(const DownloadFile&) = delete;
+  DownloadFile& operator=(const DownloadFile&) = delete;
+
+  // Creates the temporary file; false when it cannot be created.
+  bool Open();
+  // False on a failed write.
+  bool Write(const std::uint8_t* data, std::size_t count);
+  // Closes and renames over the target; false when either fails, and the
+  // temporary file is removed.
+  bool Commit();
+  void Discard();
+
+  const std::string& temporary_path() const { return temporary_; }
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace velkor

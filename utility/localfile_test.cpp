@@ -1,0 +1,138 @@
+#include "localfile.h"
+
+#include <gtest/gtest.h>
+
+#include "test_peer.h"
+
+namespace velkor {
+namespace {
+
+using testing::ReadBytes;
+using testing::ScratchFolder;
+using testing::WriteBytes;
+
+std::string Convert(std::initializer_list<std::string_view> pieces) {
+  std::string out;
+  TextModeReader reader(out);
+  for (auto piece : pieces) reader.Feed(piece);
+  reader.Finish();
+  return out;
+}
+
+TEST(TextModeReader, LineEnds) {
+  EXPECT_EQ(Convert({"a\r\nb\r\n"}), "a\nb\n");
+  EXPECT_EQ(Convert({"a\r", "\nb"}), "a\nb");  // pair split between reads
+  EXPECT_EQ(Convert({"a\rb\r\r\n"}), "a\rb\r\n");  // a lone CR stays
+  EXPECT_EQ(Convert({"a\r"}), "a\r");
+  EXPECT_EQ(Convert({"a\n\nb"}), "a\n\nb");
+}
+
+TEST(TextModeReader, EndOfTextByte) {
+  EXPECT_EQ(Convert({"abc\x1A", "def"}), "abc");
+  EXPECT_EQ(Convert({"ab\r\x1A\n"}), "ab\r");
+  EXPECT_EQ(Convert({"\x1A"}), "");
+}
+
+TEST(TextModeReader, NulDropsTheRestOfItsLine) {
+  using namespace std::string_literals;
+  EXPECT_EQ(Convert({"ab\0cd\nef"s}), "abef");  // its newline too
+  // A line longer than 1023 characters is read in pieces of 1023; a NUL
+  // drops only the rest of its piece.
+  std::string line = "\0"s + std::string(1022, 'x') + "yz\n";
+  EXPECT_EQ(Convert({line}), "yz\n");
+}
+
+TEST(ReadTextFile, ConvertsAndAnnouncesTheConvertedLength) {
+  ScratchFolder dir;
+  WriteBytes(dir.path("page.html"), "a\r\nb\r\n");
+  EXPECT_EQ(ReadTextFile(dir.path("page.html").string()), 4u);
+  ASSERT_NE(TextBuffer(), nullptr);
+  EXPECT_STREQ(TextBuffer(), "a\nb\n");
+  ReleaseTextBuffer();
+  EXPECT_EQ(TextBuffer(), nullptr);
+}
+
+TEST(ReadTextFile, OneMebibyteLimitOnTheSizeOnDisk) {
+  ScratchFolder dir;
+  std::string text(kMaxTextFileSize, 'x');
+  for (std::size_t i = 99; i < text.size(); i += 100) text[i] = '\n';
+  WriteBytes(dir.path("max.txt"), text);
+  EXPECT_EQ(ReadTextFile(dir.path("max.txt").string()), kMaxTextFileSize);
+  EXPECT_EQ(std::string(TextBuffer()), text);
+
+  WriteBytes(dir.path("over.txt"), text + "x");
+  EXPECT_EQ(ReadTextFile(dir.path("over.txt").string()), 0u);
+
+  // 1 MiB + 1 on disk is refused even if the text would be shorter.
+  std::string crlf;
+  while (crlf.size() < kMaxTextFileSize + 1) crlf += "a\r\n";
+  crlf.resize(kMaxTextFileSize + 1);
+  WriteBytes(dir.path("crlf.txt"), crlf);
+  EXPECT_EQ(ReadTextFile(dir.path("crlf.txt").string()), 0u);
+  ReleaseTextBuffer();
+}
+
+TEST(ReadTextFile, EmptyOrMissingGivesNoText) {
+  ScratchFolder dir;
+  WriteBytes(dir.path("empty.txt"), "");
+  EXPECT_EQ(ReadTextFile(dir.path("empty.txt").string()), 0u);
+  EXPECT_EQ(ReadTextFile(dir.path("missing.txt").string()), 0u);
+  EXPECT_EQ(ReadTextFile(dir.path("").string()), 0u);  // a folder
+  ReleaseTextBuffer();
+}
+
+TEST(FileChecks, ExistsAndSize) {
+  ScratchFolder dir;
+  WriteBytes(dir.path("f.bin"), std::string(1461, 'z'));
+  EXPECT_TRUE(FileExists(dir.path("f.bin").string()));
+  EXPECT_EQ(FileSize(dir.path("f.bin").string()), 1461u);
+  EXPECT_FALSE(FileExists(dir.path("nope").string()));
+  EXPECT_EQ(FileSize(dir.path("nope").string()), 0u);
+  EXPECT_TRUE(FileExists(dir.path("").string()));
+  EXPECT_EQ(FileSize(dir.path("").string()), 0u);  // a folder is no file to send
+}
+
+TEST(FileChecks, SizeBeyondThirtyTwoBits) {
+  ScratchFolder dir;
+  WriteBytes(dir.path("big.bin"), "");
+  std::filesystem::resize_file(dir.path("big.bin"), kMaxUploadSize + 1);  // sparse
+  EXPECT_EQ(FileSize(dir.path("big.bin").string()), kMaxUploadSize + 1);
+}
+
+TEST(DownloadFile, ReplacesTheTargetOnlyOnCommit) {
+  ScratchFolder dir;
+  std::string target = dir.path("backup.cfg").string();
+  WriteBytes(target, "earlier");
+  {
+    DownloadFile file(target);
+    ASSERT_TRUE(file.Open());
+    EXPECT_EQ(file.temporary_path().find(dir.path("").string()), 0u);  // same folder
+    ASSERT_TRUE(file.Write(reinterpret_cast<const std::uint8_t*>("partial"), 7));
+    EXPECT_EQ(ReadBytes(target), "earlier");
+  }  // dropped uncommitted
+  EXPECT_EQ(ReadBytes(target), "earlier");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"backup.cfg"});
+
+  DownloadFile file(target);
+  ASSERT_TRUE(file.Open());
+  ASSERT_TRUE(file.Write(reinterpret_cast<const std::uint8_t*>("newer"), 5));
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(ReadBytes(target), "newer");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"backup.cfg"});
+}
+
+TEST(DownloadFile, FailsWithoutLeavingAnything) {
+  ScratchFolder dir;
+  DownloadFile missing_folder(dir.path("no/such/folder.cfg").string());
+  EXPECT_FALSE(missing_folder.Open());
+
+  // A target that is a folder cannot be replaced; the temporary file goes.
+  std::filesystem::create_directory(dir.path("taken"));
+  DownloadFile onto_folder(dir.path("taken").string());
+  ASSERT_TRUE(onto_folder.Open());
+  EXPECT_FALSE(onto_folder.Commit());
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"taken"});
+}
+
+}  // namespace
+}  // namespace velkor

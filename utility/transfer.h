@@ -1,0 +1,41 @@
+// Whole files moved between the local disk and the server in DataBlocks of
+// at most 1460 bytes, in file order.  Downloads expect the count the server
+// announced in its first reply; uploads send the count the request announced.
+// Every transfer holds one block in memory; only scripts and pages are held
+// whole (at most 1 MiB, see localfile.h).
+//
+// Unless silent mode is on, each transfer prints its announcement line,
+// draws the progress line (progress.h) and ends it with two newlines.
+// Failures print their message in silent mode too.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "connection.h"
+#include "localfile.h"
+#include "progress.h"
+
+namespace velkor {
+
+// The local check made before connecting for an upload of `path`: prints
+// "File %s does not exist." or, for a file larger than the request can
+// announce, a line saying so.  Gives the value to announce: the file size,
+// or with `text` the length ReadTextFile gives.
+std::optional<std::uint32_t> PrepareUpload(const std::string& path, bool text);
+
+// Receives the announced number of bytes into `path`.  The earlier file at
+// `path` is replaced only when every byte arrived; a refused, broken or
+// failed download leaves it as it was and leaves no new file behind.
+// Blocks beyond the announced count are not written.
+bool ReceiveFile(Connection& connection, const std::string& path);
+
+// Sends the first `size` bytes of the file at `path`.
+bool SendFile(Connection& connection, const std::string& path, std::uint32_t size);
+
+// Sends the first `length` bytes of the text buffer; `path` only appears in
+// the announcement line.  A length of 0 sends nothing and succeeds.
+bool SendText(Connection& connection, const std::string& path, std::uint32_t length);
+
+}  // namespace velkor
