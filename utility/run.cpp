@@ -17,19 +17,6 @@ namespace velkor {
 
 namespace {
 
-// Actions whose exchange this build carries out.
-bool IsBuilt(std::uint8_t action) {
-  if (IsLiveAction(action)) return true;
-  switch (action) {
-    case kActionNone:
-    case kActionSystemInfo:
-    case kActionKernelLog:
-      return true;
-    default:
-      return IsFileAction(action);
-  }
-}
-
 bool StartSockets() {
   net::StartResult started = net::Start();
   if (!started.started) {
@@ -78,11 +65,6 @@ Exchange RunExchange(Connection& connection, const ParsedCommand& command, std::
 }  // namespace
 
 int RunCommand(const ParsedCommand& command) {
-  if (!IsBuilt(command.action)) {
-    std::printf("This action is not available in this version of velkor.\n");
-    return 1;
-  }
-
   std::string password;
   if (command.password) {
     password = *command.password;
