@@ -6,21 +6,13 @@
 #include "report.h"
 #include "server.h"
 #include "template.h"
+#include "test_description.h"
 
 namespace unitsim {
 namespace {
 
-LabDescription Parse(std::string_view text) { return ParseDescription(text, "lab.toml", "/labs"); }
-
-// The message of the DescriptionError that text raises, or "" when none.
-std::string ErrorOf(std::string_view text) {
-  try {
-    Parse(text);
-  } catch (const DescriptionError& error) {
-    return error.what();
-  }
-  return "";
-}
+using test::ErrorOf;
+using test::Parse;
 
 TEST(Description, MinimalUnitTakesBuiltInDefaults) {
   LabDescription lab = Parse("[[unit]]\naddress = \"10.1.2.3\"\nname = \"ap1\"\n");

@@ -6,6 +6,7 @@
 
 #include "server.h"
 #include "test_client.h"
+#include "test_server.h"
 #include "user_sessions.h"
 #include "wireless.h"
 
@@ -32,26 +33,9 @@ device = "wlan2"
 user = "alice"
 )";
 
-class LiveActionTest : public ::testing::Test {
+class LiveActionTest : public test::ServerFixture {
  protected:
-  void SetUp() override {
-    lab_ = ParseDescription(kLab, "lab.toml", "/tmp");
-    log_file_ = std::tmpfile();
-    ASSERT_NE(log_file_, nullptr);
-    log_ = std::make_unique<RequestLog>(log_file_);
-    ServerOptions options;
-    options.port = 0;
-    options.bind = "127.0.0.1";
-    server_ = std::make_unique<Server>(lab_, options, *log_);
-    std::string error;
-    ASSERT_TRUE(server_->Listen(error)) << error;
-    server_->Start();
-    port_ = server_->endpoints()[0].port;
-  }
-  void TearDown() override {
-    server_.reset();
-    if (log_file_ != nullptr) std::fclose(log_file_);
-  }
+  void SetUp() override { Serve(kLab); }
 
   // A logged-in client whose request got its first reply.
   std::unique_ptr<TestClient> Request(std::uint8_t action, std::uint32_t value = 0,
@@ -82,12 +66,6 @@ class LiveActionTest : public ::testing::Test {
     EXPECT_TRUE(final && final->status == velkor::kStatusOk);
     return users;
   }
-
-  LabDescription lab_;
-  std::FILE* log_file_ = nullptr;
-  std::unique_ptr<RequestLog> log_;
-  std::unique_ptr<Server> server_;
-  std::uint16_t port_ = 0;
 };
 
 TEST_F(LiveActionTest, OverlongUserNameIsRefused) {

@@ -3,23 +3,21 @@
 #include <gtest/gtest.h>
 
 #include "live_state.h"
+#include "test_description.h"
 
 namespace unitsim {
 namespace {
 
-LiveDescription Live(std::string_view unit_keys) {
-  std::string text = "[[unit]]\naddress = \"10.1.2.3\"\nname = \"ap1\"\n" + std::string(unit_keys);
-  return ParseDescription(text, "lab.toml", "/labs").units.at(0).settings.live;
+// A lab of one unit with the given keys after its address and name.
+std::string OneUnit(std::string_view unit_keys) {
+  return "[[unit]]\naddress = \"10.1.2.3\"\nname = \"ap1\"\n" + std::string(unit_keys);
 }
 
-std::string ErrorOf(std::string_view unit_keys) {
-  try {
-    Live(unit_keys);
-  } catch (const DescriptionError& error) {
-    return error.what();
-  }
-  return "";
+LiveDescription Live(std::string_view unit_keys) {
+  return test::Parse(OneUnit(unit_keys)).units.at(0).settings.live;
 }
+
+std::string ErrorOf(std::string_view unit_keys) { return test::ErrorOf(OneUnit(unit_keys)); }
 
 TEST(LiveKeys, CardsWithStations) {
   LiveDescription live = Live(R"(
@@ -103,7 +101,7 @@ ip = "10.5.50.2"
 online = 3661
 limit = 7200
 )";
-  LabDescription lab = ParseDescription(text, "lab.toml", "/labs");
+  LabDescription lab = test::Parse(text);
   const LiveDescription& one = lab.units[0].settings.live;
   const LiveDescription& two = lab.units[1].settings.live;
   EXPECT_FALSE(one.counters_run);

@@ -7,6 +7,7 @@
 
 #include "login.h"
 #include "test_client.h"
+#include "test_server.h"
 
 namespace unitsim {
 namespace {
@@ -23,39 +24,14 @@ address = "10.9.9.9"
 name = "lab-ap"
 )";
 
-class ServerTest : public ::testing::Test {
+class ServerTest : public test::ServerFixture {
  protected:
   void StartServer(const std::string& text = kLab, int io_timeout_ms = 60000,
                    std::size_t max_connections = 256) {
-    lab_ = ParseDescription(text, "lab.toml", "/tmp");
-    log_file_ = std::tmpfile();
-    ASSERT_NE(log_file_, nullptr);
-    log_ = std::make_unique<RequestLog>(log_file_);
     ServerOptions options;
-    options.port = 0;
-    options.bind = "127.0.0.1";
     options.io_timeout_ms = io_timeout_ms;
     options.max_connections = max_connections;
-    server_ = std::make_unique<Server>(lab_, options, *log_);
-    std::string error;
-    ASSERT_TRUE(server_->Listen(error)) << error;
-    server_->Start();
-    port_ = server_->endpoints()[0].port;
-  }
-
-  void TearDown() override {
-    server_.reset();
-    if (log_file_ != nullptr) std::fclose(log_file_);
-  }
-
-  std::string LogText() {
-    std::fflush(log_file_);
-    std::rewind(log_file_);
-    std::string text;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, log_file_)) > 0) text.append(buffer, n);
-    return text;
+    Serve(text, options);
   }
 
   // A proper client still gets its report.
@@ -67,12 +43,6 @@ class ServerTest : public ::testing::Test {
     ASSERT_TRUE(e.data.has_value());
     EXPECT_NE(e.data->find("lab-ap"), std::string::npos);
   }
-
-  LabDescription lab_;
-  std::FILE* log_file_ = nullptr;
-  std::unique_ptr<RequestLog> log_;
-  std::unique_ptr<Server> server_;
-  std::uint16_t port_ = 0;
 };
 
 TEST_F(ServerTest, ReportArrivesInBlocksThatAddUpToTheAnnouncedLength) {

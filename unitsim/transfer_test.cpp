@@ -12,20 +12,13 @@
 #include "firmware_image.h"
 #include "frames.h"
 #include "storage.h"
+#include "test_description.h"
 
 namespace unitsim {
 namespace {
 
-LabDescription Parse(std::string_view text) { return ParseDescription(text, "lab.toml", "/labs"); }
-
-std::string ErrorOf(std::string_view text) {
-  try {
-    Parse(text);
-  } catch (const DescriptionError& error) {
-    return error.what();
-  }
-  return "";
-}
+using test::ErrorOf;
+using test::Parse;
 
 TEST(TransferKeys, DefaultsAndOverrides) {
   LabDescription lab = Parse(R"(

@@ -34,6 +34,18 @@ bool PeerEnd::Read(void* data, std::size_t count) {
   return true;
 }
 
+std::vector<std::uint8_t> PeerEnd::ReadUpTo(std::size_t count) {
+  std::vector<std::uint8_t> bytes(count);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::recv(fd_, bytes.data() + done, count - done, 0);
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
 void PeerEnd::SendReply(std::uint8_t status, std::uint32_t value) {
   auto bytes = EncodeReply({kReplyTag, status, value});
   Write(bytes.data(), bytes.size());
@@ -71,6 +83,8 @@ ScriptedPeer::ScriptedPeer(std::function<void(PeerEnd&)> script) {
     end.Close();
   });
 }
+
+void ScriptedPeer::CloseClientWrites() { ::shutdown(client_fd_, SHUT_WR); }
 
 void ScriptedPeer::Join() {
   if (thread_.joinable()) thread_.join();

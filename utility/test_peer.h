@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -19,7 +20,10 @@ class PeerEnd {
  public:
   explicit PeerEnd(int fd) : fd_(fd) {}
   bool Write(const void* data, std::size_t count);
+  bool Write(std::span<const std::uint8_t> bytes) { return Write(bytes.data(), bytes.size()); }
   bool Read(void* data, std::size_t count);
+  // Reads until count bytes arrived or the client closed; gives what came.
+  std::vector<std::uint8_t> ReadUpTo(std::size_t count);
   void SendReply(std::uint8_t status, std::uint32_t value);
   // A DataBlock with the given length field and payload (zero-padded).
   void SendBlock(std::string_view payload, std::uint16_t length);
@@ -38,7 +42,11 @@ class ScriptedPeer {
  public:
   explicit ScriptedPeer(std::function<void(PeerEnd&)> script);
   ~ScriptedPeer();  // closes the client side, then waits for the script
+  ScriptedPeer(const ScriptedPeer&) = delete;
+  ScriptedPeer& operator=(const ScriptedPeer&) = delete;
   Connection& client() { return client_; }
+  // Ends what the client sends; the script then reads the end of the stream.
+  void CloseClientWrites();
   // Waits for the script to finish.
   void Join();
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "socket_pair_test_util.h"
+#include "test_peer.h"
 #include "switches.h"
 
 namespace velkor {
@@ -12,9 +12,8 @@ namespace {
 
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
-using test_peer::PeerRead;
-using test_peer::PeerWrite;
-using test_peer::ScriptedPeer;
+using testing::PeerEnd;
+using testing::ScriptedPeer;
 
 // Drives the loop with a simulated link: pieces_per_second pieces complete
 // in every second of a clock that reads pieces / pieces_per_second.
@@ -69,11 +68,11 @@ TEST(ThroughputLoop, RateLineShowsInSilentMode) {
 }
 
 TEST(ThroughputLoop, ReceiveEndsWhenThePeerCloses) {
-  ScriptedPeer peer([](int fd) {
+  ScriptedPeer peer([](PeerEnd& server) {
     std::vector<std::uint8_t> data(10 * 1000 + 500, 0x5a);  // a last piece cut short
-    PeerWrite(fd, data);
+    server.Write(data);
   });
-  Connection connection(peer.client());
+  Connection& connection = peer.client();
   ReceiveThroughput(connection);
   CaptureStdout();
   EXPECT_FALSE(connection.ReadReply());
@@ -82,8 +81,8 @@ TEST(ThroughputLoop, ReceiveEndsWhenThePeerCloses) {
 
 TEST(ThroughputLoop, TransmitEndsWhenThePeerCloses) {
   std::size_t taken = 0;
-  ScriptedPeer peer([&](int fd) { taken = PeerRead(fd, 50 * 1000).size(); });
-  Connection connection(peer.client());
+  ScriptedPeer peer([&](PeerEnd& server) { taken = server.ReadUpTo(50 * 1000).size(); });
+  Connection& connection = peer.client();
   TransmitThroughput(connection);  // a failed send, not a signal
   peer.Join();
   EXPECT_EQ(taken, 50u * 1000);

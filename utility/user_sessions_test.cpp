@@ -5,16 +5,15 @@
 #include <cstring>
 
 #include "socket.h"
-#include "socket_pair_test_util.h"
+#include "test_peer.h"
 
 namespace velkor {
 namespace {
 
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
-using test_peer::PeerRead;
-using test_peer::PeerWrite;
-using test_peer::ScriptedPeer;
+using testing::PeerEnd;
+using testing::ScriptedPeer;
 
 PppSessionRecord PppUser() {
   PppSessionRecord r;
@@ -129,35 +128,36 @@ TEST(SessionRecords, FieldPositionsAndTextsWithoutTerminator) {
 }
 
 template <class Record, class Encode>
-void SendList(int fd, const std::vector<Record>& users, Encode encode) {
-  for (const Record& r : users) PeerWrite(fd, encode(r));
+void SendList(PeerEnd& server, const std::vector<Record>& users, Encode encode) {
+  for (const Record& r : users) server.Write(encode(r));
   Record end;
   end.end = 1;
   end.user = "not shown";
-  PeerWrite(fd, encode(end));
+  server.Write(encode(end));
 }
 
 TEST(SessionLists, PppListEndingAtOnceShowsOnlyTheHeader) {
-  ScriptedPeer peer([](int fd) { SendList<PppSessionRecord>(fd, {}, EncodePppSession); });
-  Connection connection(peer.client());
+  ScriptedPeer peer(
+      [](PeerEnd& server) { SendList<PppSessionRecord>(server, {}, EncodePppSession); });
+  Connection& connection = peer.client();
   CaptureStdout();
   EXPECT_TRUE(ListPppSessions(connection));
   EXPECT_EQ(GetCapturedStdout(), PppListHeader());
 }
 
 TEST(SessionLists, PppListShowsEveryUserBeforeTheEnd) {
-  ScriptedPeer peer([](int fd) {
-    SendList<PppSessionRecord>(fd, {PppUser(), PppUser()}, EncodePppSession);
+  ScriptedPeer peer([](PeerEnd& server) {
+    SendList<PppSessionRecord>(server, {PppUser(), PppUser()}, EncodePppSession);
   });
-  Connection connection(peer.client());
+  Connection& connection = peer.client();
   CaptureStdout();
   EXPECT_TRUE(ListPppSessions(connection));
   EXPECT_EQ(GetCapturedStdout(), PppListHeader() + PppRowText(PppUser()) + PppRowText(PppUser()));
 }
 
 TEST(SessionLists, HeaderStaysWhenNoRecordArrives) {
-  ScriptedPeer peer([](int) {});
-  Connection connection(peer.client());
+  ScriptedPeer peer([](PeerEnd&) {});
+  Connection& connection = peer.client();
   CaptureStdout();
   EXPECT_FALSE(ListPppSessions(connection));
   EXPECT_EQ(GetCapturedStdout(), PppListHeader());
@@ -165,10 +165,10 @@ TEST(SessionLists, HeaderStaysWhenNoRecordArrives) {
 
 TEST(SessionLists, HotspotFormats) {
   for (bool simple : {false, true}) {
-    ScriptedPeer peer([](int fd) {
-      SendList<HotspotSessionRecord>(fd, {HotspotUser(), HotspotUser()}, EncodeHotspotSession);
+    ScriptedPeer peer([](PeerEnd& server) {
+      SendList<HotspotSessionRecord>(server, {HotspotUser(), HotspotUser()}, EncodeHotspotSession);
     });
-    Connection connection(peer.client());
+    Connection& connection = peer.client();
     CaptureStdout();
     EXPECT_TRUE(ListHotspotSessions(connection, simple));
     std::string expected = simple ? HotspotSimpleText(HotspotUser()) + HotspotSimpleText(HotspotUser())
@@ -178,20 +178,21 @@ TEST(SessionLists, HotspotFormats) {
 }
 
 TEST(SessionLists, HotspotListEndingAtOnceShowsNothing) {
-  ScriptedPeer peer([](int fd) { SendList<HotspotSessionRecord>(fd, {}, EncodeHotspotSession); });
-  Connection connection(peer.client());
+  ScriptedPeer peer(
+      [](PeerEnd& server) { SendList<HotspotSessionRecord>(server, {}, EncodeHotspotSession); });
+  Connection& connection = peer.client();
   CaptureStdout();
   EXPECT_TRUE(ListHotspotSessions(connection, false));
   EXPECT_EQ(GetCapturedStdout(), "");
 }
 
 TEST(SessionLists, RecordCutShortFailsAfterTheRowsShown) {
-  ScriptedPeer peer([](int fd) {
-    PeerWrite(fd, EncodeHotspotSession(HotspotUser()));
+  ScriptedPeer peer([](PeerEnd& server) {
+    server.Write(EncodeHotspotSession(HotspotUser()));
     auto cut = EncodeHotspotSession(HotspotUser());
-    PeerWrite(fd, std::span(cut).first(315));
+    server.Write(std::span(cut).first(315));
   });
-  Connection connection(peer.client());
+  Connection& connection = peer.client();
   CaptureStdout();
   EXPECT_FALSE(ListHotspotSessions(connection, true));
   EXPECT_EQ(GetCapturedStdout(), HotspotSimpleText(HotspotUser()));
@@ -201,10 +202,10 @@ TEST(Disconnect, UserNameOf255CharactersIs259Bytes) {
   std::string name(255, 'n');
   std::vector<std::uint8_t> received;
   {
-    ScriptedPeer peer([&](int fd) { received = PeerRead(fd, 1000); });
-    Connection connection(peer.client());
+    ScriptedPeer peer([&](PeerEnd& server) { received = server.ReadUpTo(1000); });
+    Connection& connection = peer.client();
     EXPECT_TRUE(SendUserName(connection, name));
-    ::shutdown(peer.client(), SHUT_WR);
+    peer.CloseClientWrites();
     peer.Join();
   }
   ASSERT_EQ(received.size(), 259u);
@@ -216,19 +217,19 @@ TEST(Disconnect, UserNameOf255CharactersIs259Bytes) {
 TEST(Disconnect, AddressGoesFirstNumberFirst) {
   std::vector<std::uint8_t> received;
   {
-    ScriptedPeer peer([&](int fd) { received = PeerRead(fd, 100); });
-    Connection connection(peer.client());
+    ScriptedPeer peer([&](PeerEnd& server) { received = server.ReadUpTo(100); });
+    Connection& connection = peer.client();
     EXPECT_TRUE(SendHotspotAddress(connection, net::ParseDotted("10.1.2.3")));
-    ::shutdown(peer.client(), SHUT_WR);
+    peer.CloseClientWrites();
     peer.Join();
   }
   EXPECT_EQ(received, (std::vector<std::uint8_t>{10, 1, 2, 3}));
 }
 
 TEST(Disconnect, ClosedPeerGivesTheSendMessages) {
-  ScriptedPeer peer([](int) {});
+  ScriptedPeer peer([](PeerEnd&) {});
   peer.Join();
-  Connection connection(peer.client());
+  Connection& connection = peer.client();
   CaptureStdout();
   EXPECT_FALSE(SendUserName(connection, "alice"));
   EXPECT_FALSE(SendHotspotAddress(connection, net::ParseDotted("10.1.2.3")));

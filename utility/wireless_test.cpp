@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "socket_pair_test_util.h"
+#include "test_peer.h"
 #include "switches.h"
 #include "text_format.h"
 #include "text_row.h"
@@ -15,6 +15,8 @@ namespace {
 
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
+using testing::PeerEnd;
+using testing::ScriptedPeer;
 
 CardRecord AtherosMaster() {
   CardRecord card;
@@ -311,14 +313,12 @@ TEST(Records, AssociationRoundTripKeepsSignedCounters) {
 
 // The exchanges, against a scripted server on a socket pair.
 
-void Send(int fd, const auto& bytes) { test_peer::PeerWrite(fd, bytes); }
-
 TEST(CardExchange, PrintsTheCardAndLeavesTheFinalReply) {
-  test_peer::ScriptedPeer peer([](int fd) {
-    Send(fd, EncodeCardRecord(AtherosMaster()));
-    Send(fd, EncodeReply(ReplyFrame{}));
+  ScriptedPeer peer([](PeerEnd& server) {
+    server.Write(EncodeCardRecord(AtherosMaster()));
+    server.Write(EncodeReply(ReplyFrame{}));
   });
-  Connection connection(peer.client());
+  Connection& connection = peer.client();
   CaptureStdout();
   EXPECT_TRUE(ShowCardInfo(connection, "wlan1"));
   EXPECT_TRUE(connection.ReadReply());
@@ -326,11 +326,11 @@ TEST(CardExchange, PrintsTheCardAndLeavesTheFinalReply) {
 }
 
 TEST(CardExchange, ShortRecordFailsSilently) {
-  test_peer::ScriptedPeer peer([](int fd) {
+  ScriptedPeer peer([](PeerEnd& server) {
     auto bytes = EncodeCardRecord(AtherosMaster());
-    test_peer::PeerWrite(fd, std::span(bytes).first(100));
+    server.Write(std::span(bytes).first(100));
   });
-  Connection connection(peer.client());
+  Connection& connection = peer.client();
   CaptureStdout();
   EXPECT_FALSE(ShowCardInfo(connection, "wlan1"));
   EXPECT_EQ(GetCapturedStdout(), "");
@@ -345,17 +345,17 @@ struct AssociationCase {
 // Runs -ai against a server with the given card and stations numbered from
 // the index; the last station carries the end flag.
 std::string RunAssociations(const AssociationCase& c, bool& ok, bool details = false) {
-  test_peer::ScriptedPeer peer([&](int fd) {
-    Send(fd, EncodeCardRecord(c.card));
+  ScriptedPeer peer([&](PeerEnd& server) {
+    server.Write(EncodeCardRecord(c.card));
     for (int i = 0; i < c.stations; ++i) {
       AssociationRecord r = Station();
       r.name = "station-" + std::to_string(i + 1);
       r.end = i + 1 == c.stations;
-      Send(fd, EncodeAssociationRecord(r));
+      server.Write(EncodeAssociationRecord(r));
     }
-    Send(fd, EncodeReply(ReplyFrame{}));
+    server.Write(EncodeReply(ReplyFrame{}));
   });
-  Connection connection(peer.client());
+  Connection& connection = peer.client();
   SetAssociationDetails(details);
   CaptureStdout();
   ok = ShowAssociations(connection, "wlan1", c.index);
@@ -399,13 +399,13 @@ TEST(AssociationExchange, RefusalsCarryTheDeviceName) {
 }
 
 TEST(AssociationExchange, RecordCutShortKeepsPrintedRows) {
-  test_peer::ScriptedPeer peer([](int fd) {
-    Send(fd, EncodeCardRecord(AtherosMaster()));
-    Send(fd, EncodeAssociationRecord(Station()));
+  ScriptedPeer peer([](PeerEnd& server) {
+    server.Write(EncodeCardRecord(AtherosMaster()));
+    server.Write(EncodeAssociationRecord(Station()));
     auto last = EncodeAssociationRecord(Station());
-    test_peer::PeerWrite(fd, std::span(last).first(30));
+    server.Write(std::span(last).first(30));
   });
-  Connection connection(peer.client());
+  Connection& connection = peer.client();
   CaptureStdout();
   EXPECT_FALSE(ShowAssociations(connection, "wlan1", 0));
   std::string out = GetCapturedStdout();

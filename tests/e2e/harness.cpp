@@ -130,6 +130,12 @@ RunResult RunVelkor(const std::vector<std::string>& args, const RunOptions& opti
   return RunProgram(argv, options);
 }
 
+RunResult VelkorAgainst(std::uint16_t port, const std::vector<std::string>& options) {
+  std::vector<std::string> args = {"127.0.0.1", "BlueOx", "-p", std::to_string(port)};
+  args.insert(args.end(), options.begin(), options.end());
+  return RunVelkor(args);
+}
+
 TempDir::TempDir() {
   std::string pattern = (fs::temp_directory_path() / "e2e-XXXXXX").string();
   if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp: " << std::strerror(errno);

@@ -2,6 +2,8 @@
 // child processes with captured output, and a private folder per test.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,6 +35,9 @@ struct RunResult {
 // Starts argv in a new session without a controlling terminal.
 RunResult RunProgram(const std::vector<std::string>& argv, const RunOptions& options = {});
 RunResult RunVelkor(const std::vector<std::string>& args, const RunOptions& options = {});
+// velkor logging in to 127.0.0.1 on the port with the password "BlueOx",
+// then the options.
+RunResult VelkorAgainst(std::uint16_t port, const std::vector<std::string>& options);
 
 // A folder removed with its contents at the end of the test.
 class TempDir {
@@ -67,6 +72,20 @@ class Unitsim {
   TempDir dir_;
   int pid_ = -1;
   std::uint16_t port_ = 0;
+};
+
+inline RunResult VelkorAgainst(const Unitsim& unit, const std::vector<std::string>& options) {
+  return VelkorAgainst(unit.port(), options);
+}
+
+// Base of the fixtures that run the simulated unit: their tests are skipped
+// in a build without it.
+template <class Base = ::testing::Test>
+class UnitsimTest : public Base {
+ protected:
+  void SetUp() override {
+    if (UnitsimPath().empty()) GTEST_SKIP() << "unitsim is not part of this build";
+  }
 };
 
 }  // namespace e2e

@@ -8,24 +8,16 @@
 namespace e2e {
 namespace {
 
-RunResult SysinfoAgainst(ScriptedPeer& peer, std::vector<std::string> extra = {}) {
-  std::vector<std::string> args = {"127.0.0.1", "BlueOx", "-sysinfo", "-p", peer.port_text()};
-  args.insert(args.end(), extra.begin(), extra.end());
-  RunResult r = RunVelkor(args);
-  peer.Join();
-  return r;
-}
-
 TEST(Login, ShortHello) {
   ScriptedPeer peer([](PeerLink& link) { link.Send(std::string(34, 'h')); });
-  RunResult r = SysinfoAgainst(peer);
+  RunResult r = VelkorAgainst(peer, {"-sysinfo"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Unable to talk with server\n");
 }
 
 TEST(Login, NewerProtocolVersionIsRefused) {
   ScriptedPeer peer([](PeerLink& link) { link.SendHello(0x0103); });
-  RunResult r = SysinfoAgainst(peer);
+  RunResult r = VelkorAgainst(peer, {"-sysinfo"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Please upgrade your utility to talk to this server.\n");
 }
@@ -36,7 +28,7 @@ TEST(Login, ConnectionClosedBeforeTheVerdict) {
     link.ReceiveLogin();
     link.Send(std::string("\x01\x01", 2));
   });
-  RunResult r = SysinfoAgainst(peer);
+  RunResult r = VelkorAgainst(peer, {"-sysinfo"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Unable to talk with server\n");
 }
@@ -47,7 +39,7 @@ TEST(Login, WrongResultTag) {
     link.ReceiveLogin();
     link.SendLoginResult(1, 0x0102);
   });
-  RunResult r = SysinfoAgainst(peer);
+  RunResult r = VelkorAgainst(peer, {"-sysinfo"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Communication with server failed\n");
 }
@@ -58,7 +50,7 @@ TEST(Login, VerdictZeroIsAWrongPassword) {
     link.ReceiveLogin();
     link.SendLoginResult(0);
   });
-  RunResult r = SysinfoAgainst(peer);
+  RunResult r = VelkorAgainst(peer, {"-sysinfo"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Invalid password\n");
 }
@@ -81,7 +73,7 @@ TEST(Login, AnyOtherVerdictIsAcceptedAndHelloMayComeInPieces) {
     link.SendReply(1, 0);
     link.SendReply(1, 0);
   });
-  RunResult r = SysinfoAgainst(peer);
+  RunResult r = VelkorAgainst(peer, {"-sysinfo"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
   ASSERT_TRUE(login);

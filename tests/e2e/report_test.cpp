@@ -7,30 +7,10 @@
 namespace e2e {
 namespace {
 
-// A peer that logs the client in, checks the request and then runs the
-// rest of the script.
-ScriptedPeer ReportPeer(std::function<void(PeerLink&)> rest,
-                        std::optional<velkor::RequestFrame>* request = nullptr) {
-  return ScriptedPeer([rest, request](PeerLink& link) {
-    if (!link.AcceptLogin()) return;
-    auto frame = link.ReceiveRequest();
-    if (request) *request = frame;
-    if (frame) rest(link);
-  });
-}
-
-RunResult Velkor(ScriptedPeer& peer, std::vector<std::string> options) {
-  std::vector<std::string> args = {"127.0.0.1", "BlueOx", "-p", peer.port_text()};
-  args.insert(args.end(), options.begin(), options.end());
-  RunResult r = RunVelkor(args);
-  peer.Join();
-  return r;
-}
-
 TEST(Report, BlocksArePrintedBackToBack) {
   std::optional<velkor::RequestFrame> request;
   std::string text = std::string(1460, 'a') + std::string(1460, 'b') + std::string(80, 'c');
-  ScriptedPeer peer = ReportPeer(
+  ScriptedPeer peer = LoggedInPeer(
       [&](PeerLink& link) {
         link.SendReply(1, 3000);
         link.SendBlock(text.substr(0, 1460));
@@ -39,7 +19,7 @@ TEST(Report, BlocksArePrintedBackToBack) {
         link.SendReply(1);
       },
       &request);
-  RunResult r = Velkor(peer, {"-sysinfo"});
+  RunResult r = VelkorAgainst(peer, {"-sysinfo"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, text + "Operation has completed successfuly.\n");
   ASSERT_TRUE(request);
@@ -48,48 +28,48 @@ TEST(Report, BlocksArePrintedBackToBack) {
 }
 
 TEST(Report, SilentModeKeepsTheReportAndDropsTheCompletionLine) {
-  ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1, 6);
     link.SendBlock("kernel");
     link.SendReply(1);
   });
-  RunResult r = Velkor(peer, {"-kernlog", "-s"});
+  RunResult r = VelkorAgainst(peer, {"-kernlog", "-s"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "kernel");
 }
 
 TEST(Report, EmptyReportGoesStraightToTheFinalReply) {
-  ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1, 0);
     link.SendReply(1);
   });
-  RunResult r = Velkor(peer, {"-kernlog"});
+  RunResult r = VelkorAgainst(peer, {"-kernlog"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
 }
 
 TEST(Report, ZeroByteEndsThePrintedPartOfABlock) {
-  ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1, 10);
     link.SendBlock(std::string("abc\0def", 7));
     link.SendBlock("xyz");
     link.SendReply(1);
   });
-  RunResult r = Velkor(peer, {"-sysinfo", "-s"});
+  RunResult r = VelkorAgainst(peer, {"-sysinfo", "-s"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "abcxyz");
 }
 
 TEST(Report, BrokenConnectionMidReport) {
   for (bool silent : {false, true}) {
-    ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+    ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
       link.SendReply(1, 3000);
       link.SendBlock(std::string(1460, 'r'));
       link.Send(std::string(700, 'x'));  // half a block, then the close
     });
     std::vector<std::string> options = {"-sysinfo"};
     if (silent) options.push_back("-s");
-    RunResult r = Velkor(peer, options);
+    RunResult r = VelkorAgainst(peer, options);
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.out, std::string(1460, 'r') + (silent ? "" : "\n\n") +
                          "Connection to server was broken, unable to get report.\n\n");
@@ -117,11 +97,11 @@ TEST(Report, MalformedBlocksCountAsABrokenConnection) {
        std::string(1460, 'p')},
   };
   for (const Case& c : cases) {
-    ScriptedPeer peer = ReportPeer([&](PeerLink& link) {
+    ScriptedPeer peer = LoggedInPeer([&](PeerLink& link) {
       link.SendReply(1, 2000);
       c.blocks(link);
     });
-    RunResult r = Velkor(peer, {"-sysinfo"});
+    RunResult r = VelkorAgainst(peer, {"-sysinfo"});
     EXPECT_EQ(r.exit_code, 1) << c.name;
     EXPECT_EQ(r.out, c.printed + broken) << c.name;
     EXPECT_FALSE(r.timed_out) << c.name;
@@ -135,20 +115,20 @@ TEST(Report, ServerErrorStatuses) {
   };
   for (Case c : {Case{4, "Command not supported"}, Case{0, "Action Failed"},
                  Case{9, "Unknown error 9"}}) {
-    ScriptedPeer peer = ReportPeer([&](PeerLink& link) { link.SendReply(c.status, 77); });
-    RunResult r = Velkor(peer, {"-sysinfo"});
+    ScriptedPeer peer = LoggedInPeer([&](PeerLink& link) { link.SendReply(c.status, 77); });
+    RunResult r = VelkorAgainst(peer, {"-sysinfo"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.out, std::string("Server reported an error: ") + c.text + "\n");
   }
 }
 
 TEST(Report, ServerGoneBeforeTheFinalReply) {
-  ScriptedPeer peer = ReportPeer([](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1, 2);
     link.SendBlock("ok");
     link.Send(std::string("\x04\x01", 2));  // a short reply
   });
-  RunResult r = Velkor(peer, {"-sysinfo"});
+  RunResult r = VelkorAgainst(peer, {"-sysinfo"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "okFailed to get a responce from the server.\n");
 }
@@ -171,21 +151,16 @@ kernlog = """
 """
 )";
 
-class ReportFromUnit : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (UnitsimPath().empty()) GTEST_SKIP() << "unitsim is not part of this build";
-  }
-};
+class ReportFromUnit : public UnitsimTest<> {};
 
 TEST_F(ReportFromUnit, SystemInformationAndKernelLog) {
   Unitsim unit(kUnit);
-  RunResult info = RunVelkor({"127.0.0.1", "BlueOx", "-p", unit.port_text(), "-sysinfo"});
+  RunResult info = VelkorAgainst(unit, {"-sysinfo"});
   EXPECT_EQ(info.exit_code, 0);
   EXPECT_EQ(info.out,
             "System information\nUnit 2.5.1 build 4711 [ARX-200]\nName: e2e-ap\n"
             "Operation has completed successfuly.\n");
-  RunResult log = RunVelkor({"127.0.0.1", "BlueOx", "-p", unit.port_text(), "-KERNLOG", "-s"});
+  RunResult log = VelkorAgainst(unit, {"-KERNLOG", "-s"});
   EXPECT_EQ(log.exit_code, 0);
   EXPECT_EQ(log.out, "<6>boot: ARX-200 ready\n");
 }
@@ -199,7 +174,7 @@ TEST_F(ReportFromUnit, WrongPassword) {
 
 TEST_F(ReportFromUnit, ApplyAndRebootWithoutAction) {
   Unitsim unit(kUnit);
-  RunResult r = RunVelkor({"127.0.0.1", "BlueOx", "-p", unit.port_text(), "-a"});
+  RunResult r = VelkorAgainst(unit, {"-a"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
 }

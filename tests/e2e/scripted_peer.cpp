@@ -129,4 +129,20 @@ ScriptedPeer::~ScriptedPeer() {
   if (listener_ >= 0) ::close(listener_);
 }
 
+ScriptedPeer LoggedInPeer(std::function<void(PeerLink&)> rest,
+                          std::optional<RequestFrame>* request) {
+  return ScriptedPeer([rest = std::move(rest), request](PeerLink& link) {
+    if (!link.AcceptLogin()) return;
+    auto frame = link.ReceiveRequest();
+    if (request) *request = frame;
+    if (frame) rest(link);
+  });
+}
+
+RunResult VelkorAgainst(ScriptedPeer& peer, const std::vector<std::string>& options) {
+  RunResult r = VelkorAgainst(peer.port(), options);
+  peer.Join();
+  return r;
+}
+
 }  // namespace e2e

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frames.h"
+#include "harness.h"
 
 namespace e2e {
 
@@ -65,5 +66,14 @@ class ScriptedPeer {
   std::uint16_t port_ = 0;
   std::thread thread_;
 };
+
+// A peer that logs the client in, keeps its request in *request when asked
+// to, and runs the rest of the script once a request arrived.
+ScriptedPeer LoggedInPeer(std::function<void(PeerLink&)> rest,
+                          std::optional<velkor::RequestFrame>* request = nullptr);
+
+// velkor against the peer (see the Unitsim form in harness.h), then waits
+// for the peer's script to end.
+RunResult VelkorAgainst(ScriptedPeer& peer, const std::vector<std::string>& options);
 
 }  // namespace e2e

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "live_peer.h"
+#include "scripted_peer.h"
 
 namespace e2e {
 namespace {
@@ -23,7 +23,7 @@ void Stream(PeerLink& link, std::chrono::milliseconds how_long) {
 
 TEST(Throughput, ReceiveEndsWhenTheServerCloses) {
   std::optional<velkor::RequestFrame> request;
-  ScriptedPeer peer = LivePeer(
+  ScriptedPeer peer = LoggedInPeer(
       [](PeerLink& link) {
         link.SendReply(1);
         link.Send(std::string(25500, 'x'));  // the last piece is cut short
@@ -39,7 +39,7 @@ TEST(Throughput, ReceiveEndsWhenTheServerCloses) {
 
 TEST(Throughput, TransmitEndsAsAFailedSendWhenTheServerCloses) {
   std::size_t taken = 0;
-  ScriptedPeer peer = LivePeer([&](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([&](PeerLink& link) {
     link.SendReply(1);
     taken = link.Receive(200000) ? 200000 : 0;
   });
@@ -51,7 +51,7 @@ TEST(Throughput, TransmitEndsAsAFailedSendWhenTheServerCloses) {
 
 TEST(Throughput, RateLineShowsInSilentMode) {
   // Two seconds of data cross at least one change of the clock's second.
-  ScriptedPeer peer = LivePeer([](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
     Stream(link, std::chrono::milliseconds(2200));
   });
@@ -64,7 +64,7 @@ TEST(Throughput, RateLineShowsInSilentMode) {
 }
 
 TEST(Throughput, RefusedRequestEndsBeforeTheLoop) {
-  ScriptedPeer peer = LivePeer([](PeerLink& link) { link.SendReply(4); });
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) { link.SendReply(4); });
   RunResult r = VelkorAgainst(peer, {"-tx"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Server reported an error: Command not supported\n");
@@ -80,12 +80,7 @@ name = "e2e-ap"
 throughput_limit_kbit = 8000
 )";
 
-class ThroughputWithUnit : public ::testing::TestWithParam<const char*> {
- protected:
-  void SetUp() override {
-    if (UnitsimPath().empty()) GTEST_SKIP() << "unitsim is not part of this build";
-  }
-};
+class ThroughputWithUnit : public UnitsimTest<::testing::TestWithParam<const char*>> {};
 
 TEST_P(ThroughputWithUnit, RunsUntilTheUnitGoesAway) {
   const std::string option = GetParam();

@@ -14,21 +14,6 @@ namespace {
 
 using velkor::ProgressLine;
 
-ScriptedPeer RequestPeer(std::function<void(PeerLink&, const velkor::RequestFrame&)> rest) {
-  return ScriptedPeer([rest](PeerLink& link) {
-    if (!link.AcceptLogin()) return;
-    if (auto frame = link.ReceiveRequest()) rest(link, *frame);
-  });
-}
-
-RunResult Velkor(ScriptedPeer& peer, std::vector<std::string> options) {
-  std::vector<std::string> args = {"127.0.0.1", "BlueOx", "-p", peer.port_text()};
-  args.insert(args.end(), options.begin(), options.end());
-  RunResult r = RunVelkor(args);
-  peer.Join();
-  return r;
-}
-
 std::vector<std::string> Names(const TempDir& dir) {
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(dir.path()))
@@ -41,11 +26,11 @@ TEST(DownloadFault, BrokenAfterTheFirstBlockKeepsTheEarlierBackup) {
   TempDir dir;
   std::string target = dir.File("server.dat");
   WriteFile(target, "yesterday's backup");
-  ScriptedPeer peer = RequestPeer([](PeerLink& link, const velkor::RequestFrame&) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1, 3000);
     link.SendBlock(std::string(1460, 'n'));
   });
-  RunResult r = Velkor(peer, {"-d", target});
+  RunResult r = VelkorAgainst(peer, {"-d", target});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Saving file to: " + target + " (2K in size)\n" + ProgressLine(0, 3000) +
                        ProgressLine(0, 3000) +
@@ -56,11 +41,11 @@ TEST(DownloadFault, BrokenAfterTheFirstBlockKeepsTheEarlierBackup) {
 
 TEST(DownloadFault, BrokenDownloadLeavesNoFile) {
   TempDir dir;
-  ScriptedPeer peer = RequestPeer([](PeerLink& link, const velkor::RequestFrame&) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1, 3000);
     link.SendBlock(std::string(1460, 'n'));
   });
-  RunResult r = Velkor(peer, {"-dscr", "fw", dir.File("fw.txt"), "-s"});
+  RunResult r = VelkorAgainst(peer, {"-dscr", "fw", dir.File("fw.txt"), "-s"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Connection to server was broken, unable to get file.\n\n");
   EXPECT_TRUE(Names(dir).empty());
@@ -70,12 +55,12 @@ TEST(DownloadFault, ZeroLengthBlock) {
   TempDir dir;
   std::string target = dir.File("login.html");
   WriteFile(target, "<html>kept</html>");
-  ScriptedPeer peer = RequestPeer([](PeerLink& link, const velkor::RequestFrame&) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1, 100);
     link.SendRawBlock(0, std::string(100, 'x'));
     link.ReceiveRest();
   });
-  RunResult r = Velkor(peer, {"-dpage", "login", target});
+  RunResult r = VelkorAgainst(peer, {"-dpage", "login", target});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Saving file to: " + target + " (0K in size)\n" + ProgressLine(0, 100) +
                        "\n\nConnection to server was broken, unable to get file.\n\n");
@@ -85,12 +70,12 @@ TEST(DownloadFault, ZeroLengthBlock) {
 
 TEST(DownloadFault, BlocksPastTheAnnouncementAreNotWritten) {
   TempDir dir;
-  ScriptedPeer peer = RequestPeer([](PeerLink& link, const velkor::RequestFrame&) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1, 1000);
     link.SendBlock(std::string(1000, 'a') + std::string(460, 'b'));
     link.SendReply(1);
   });
-  RunResult r = Velkor(peer, {"-support", dir.File("support.bin"), "-s"});
+  RunResult r = VelkorAgainst(peer, {"-support", dir.File("support.bin"), "-s"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(ReadFile(dir.File("support.bin")), std::string(1000, 'a'));
@@ -98,10 +83,10 @@ TEST(DownloadFault, BlocksPastTheAnnouncementAreNotWritten) {
 
 TEST(DownloadFault, RefusedRequestCreatesNoFile) {
   TempDir dir;
-  ScriptedPeer peer = RequestPeer([](PeerLink& link, const velkor::RequestFrame&) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(5);
   });
-  RunResult r = Velkor(peer, {"-support", dir.File("support.bin")});
+  RunResult r = VelkorAgainst(peer, {"-support", dir.File("support.bin")});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Server reported an error: No prepared hard drive found\n");
   EXPECT_TRUE(Names(dir).empty());
@@ -111,12 +96,15 @@ TEST(UploadFault, PeerClosesMidTransfer) {
   TempDir dir;
   std::string image = dir.File("image.bin");
   WriteFile(image, std::string(8 << 20, 'i'));
-  ScriptedPeer peer = RequestPeer([](PeerLink& link, const velkor::RequestFrame& request) {
-    EXPECT_EQ(request.value, 8u << 20);
-    link.SendReply(1);
-    link.Receive(velkor::kDataBlockSize * 10);
-  });
-  RunResult r = Velkor(peer, {"-f", image});
+  std::optional<velkor::RequestFrame> request;
+  ScriptedPeer peer = LoggedInPeer(
+      [&](PeerLink& link) {
+        EXPECT_EQ(request->value, 8u << 20);
+        link.SendReply(1);
+        link.Receive(velkor::kDataBlockSize * 10);
+      },
+      &request);
+  RunResult r = VelkorAgainst(peer, {"-f", image});
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(r.exit_code, 1);
   std::string tail = "\n\nConnection with server was broken, file not uploaded.\n\n";
@@ -152,12 +140,12 @@ TEST(FirmwareFault, ConnectionGoneBeforeTheFirstProgressMessage) {
   TempDir dir;
   std::string image = dir.File("image.bin");
   WriteFile(image, std::string(100, 'i'));
-  ScriptedPeer peer = RequestPeer([](PeerLink& link, const velkor::RequestFrame&) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
     link.Receive(velkor::kDataBlockSize);
     link.SendReply(1);  // image taken; then the server goes away
   });
-  RunResult r = Velkor(peer, {"-f", image, "-a", "-s"});
+  RunResult r = VelkorAgainst(peer, {"-f", image, "-a", "-s"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Failed to get a responce from the server.\n");
 }
@@ -166,15 +154,18 @@ TEST(FirmwareFault, ConnectionGoneDuringFlashing) {
   TempDir dir;
   std::string image = dir.File("image.bin");
   WriteFile(image, std::string(100, 'i'));
-  ScriptedPeer peer = RequestPeer([](PeerLink& link, const velkor::RequestFrame& request) {
-    EXPECT_EQ(request.flags, velkor::kOptionApply | velkor::kOptionReboot);
-    link.SendReply(1);
-    link.Receive(velkor::kDataBlockSize);
-    link.SendReply(1);
-    link.SendBlock("Erasing");
-    link.SendBlock("0 0 0 8");
-  });
-  RunResult r = Velkor(peer, {"-f", image, "-a", "-reboot", "-s"});
+  std::optional<velkor::RequestFrame> request;
+  ScriptedPeer peer = LoggedInPeer(
+      [&](PeerLink& link) {
+        EXPECT_EQ(request->flags, velkor::kOptionApply | velkor::kOptionReboot);
+        link.SendReply(1);
+        link.Receive(velkor::kDataBlockSize);
+        link.SendReply(1);
+        link.SendBlock("Erasing");
+        link.SendBlock("0 0 0 8");
+      },
+      &request);
+  RunResult r = VelkorAgainst(peer, {"-f", image, "-a", "-reboot", "-s"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Erasing\nFlashing Firmware:\n" + ProgressLine(0, 8) +
                        "\n\nFailed to get a responce from the server.\n");

@@ -30,16 +30,8 @@ flash_steps = 2
 flash_step_ms = 0
 )";
 
-class TransferToUnit : public ::testing::Test {
+class TransferToUnit : public UnitsimTest<> {
  protected:
-  void SetUp() override {
-    if (UnitsimPath().empty()) GTEST_SKIP() << "unitsim is not part of this build";
-  }
-  RunResult Velkor(const Unitsim& unit, std::vector<std::string> options) {
-    std::vector<std::string> args = {"127.0.0.1", "BlueOx", "-p", unit.port_text()};
-    args.insert(args.end(), options.begin(), options.end());
-    return RunVelkor(args);
-  }
   // The last line of the unit's request log.
   static std::string LastLogLine(const Unitsim& unit) {
     std::string log = unit.Log();
@@ -58,14 +50,14 @@ TEST_F(TransferToUnit, ConfigurationRoundTrip) {
   Unitsim unit(kUnit);
   std::string config = Binary(3000);
   WriteFile(dir.File("mine.dat"), config);
-  RunResult up = Velkor(unit, {"-u", dir.File("mine.dat")});
+  RunResult up = VelkorAgainst(unit, {"-u", dir.File("mine.dat")});
   EXPECT_EQ(up.exit_code, 0);
   EXPECT_EQ(up.out, "Sending file: " + dir.File("mine.dat") + " (2K in size)\n" +
                         ProgressLine(0, 3000) + ProgressLine(0, 3000) +
                         ProgressLine(1460, 3000) + ProgressLine(2920, 3000) +
                         ProgressLine(3000, 3000) + "\n\nOperation has completed successfuly.\n");
 
-  RunResult down = Velkor(unit, {"-d", dir.File("back.dat")});
+  RunResult down = VelkorAgainst(unit, {"-d", dir.File("back.dat")});
   EXPECT_EQ(down.exit_code, 0);
   EXPECT_EQ(down.out, "Saving file to: " + dir.File("back.dat") + " (2K in size)\n" +
                           ProgressLine(0, 3000) + ProgressLine(0, 3000) +
@@ -77,15 +69,15 @@ TEST_F(TransferToUnit, ConfigurationRoundTrip) {
 TEST_F(TransferToUnit, ScriptsTravelWithLfLineEnds) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("cbq.txt"), "tc qdisc del dev eth0 root\r\ntc qdisc add dev eth0 root\r\n");
-  RunResult up = Velkor(unit, {"-uscr", "CBQ", dir.File("cbq.txt"), "-s"});
+  RunResult up = VelkorAgainst(unit, {"-uscr", "CBQ", dir.File("cbq.txt"), "-s"});
   EXPECT_EQ(up.exit_code, 0);
   EXPECT_EQ(up.out, "");
-  RunResult down = Velkor(unit, {"-dscr", "cbq", dir.File("cbq.back"), "-s"});
+  RunResult down = VelkorAgainst(unit, {"-dscr", "cbq", dir.File("cbq.back"), "-s"});
   EXPECT_EQ(down.exit_code, 0);
   EXPECT_EQ(ReadFile(dir.File("cbq.back")),
             "tc qdisc del dev eth0 root\ntc qdisc add dev eth0 root\n");
   // The other scripts are untouched.
-  Velkor(unit, {"-dscr", "nat", dir.File("nat.back"), "-s"});
+  VelkorAgainst(unit, {"-dscr", "nat", dir.File("nat.back"), "-s"});
   EXPECT_NE(ReadFile(dir.File("nat.back")).find("MASQUERADE"), std::string::npos);
 }
 
@@ -96,18 +88,18 @@ TEST_F(TransferToUnit, EveryScriptAndPageIsStoredOnItsOwn) {
                                     "splash"};
   for (const auto& s : scripts) {
     WriteFile(dir.File(s), "# " + s + "\n");
-    ASSERT_EQ(Velkor(unit, {"-uscr", s, dir.File(s), "-s"}).exit_code, 0) << s;
+    ASSERT_EQ(VelkorAgainst(unit, {"-uscr", s, dir.File(s), "-s"}).exit_code, 0) << s;
   }
   for (const auto& p : pages) {
     WriteFile(dir.File(p), "<html>" + p + "</html>\r\n");
-    ASSERT_EQ(Velkor(unit, {"-upage", p, dir.File(p), "-s"}).exit_code, 0) << p;
+    ASSERT_EQ(VelkorAgainst(unit, {"-upage", p, dir.File(p), "-s"}).exit_code, 0) << p;
   }
   for (const auto& s : scripts) {
-    ASSERT_EQ(Velkor(unit, {"-dscr", s, dir.File(s + ".back"), "-s"}).exit_code, 0);
+    ASSERT_EQ(VelkorAgainst(unit, {"-dscr", s, dir.File(s + ".back"), "-s"}).exit_code, 0);
     EXPECT_EQ(ReadFile(dir.File(s + ".back")), "# " + s + "\n");
   }
   for (const auto& p : pages) {
-    ASSERT_EQ(Velkor(unit, {"-dpage", p, dir.File(p + ".back"), "-s"}).exit_code, 0);
+    ASSERT_EQ(VelkorAgainst(unit, {"-dpage", p, dir.File(p + ".back"), "-s"}).exit_code, 0);
     EXPECT_EQ(ReadFile(dir.File(p + ".back")), "<html>" + p + "</html>\n");
   }
 }
@@ -116,12 +108,12 @@ TEST_F(TransferToUnit, UploadsOf1460And1461Bytes) {
   Unitsim unit(kUnit);
   // Hello answer (34), request (42), then one or two 1462-byte blocks.
   WriteFile(dir.File("a"), Binary(1460));
-  ASSERT_EQ(Velkor(unit, {"-u", dir.File("a"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("a"), "-s"}).exit_code, 0);
   EXPECT_NE(LastLogLine(unit).find("received 1538 bytes"), std::string::npos) << unit.Log();
   WriteFile(dir.File("b"), Binary(1461));
-  ASSERT_EQ(Velkor(unit, {"-u", dir.File("b"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("b"), "-s"}).exit_code, 0);
   EXPECT_NE(LastLogLine(unit).find("received 3000 bytes"), std::string::npos) << unit.Log();
-  ASSERT_EQ(Velkor(unit, {"-d", dir.File("b.back"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-d", dir.File("b.back"), "-s"}).exit_code, 0);
   EXPECT_EQ(ReadFile(dir.File("b.back")), Binary(1461));
 }
 
@@ -132,45 +124,45 @@ TEST_F(TransferToUnit, ScriptFilesOfOneMebibyteAndOneByteMore) {
   text.resize(1048575);
   text += '\n';
   WriteFile(dir.File("max.txt"), text);
-  RunResult up = Velkor(unit, {"-uscr", "proxy", dir.File("max.txt"), "-s"});
+  RunResult up = VelkorAgainst(unit, {"-uscr", "proxy", dir.File("max.txt"), "-s"});
   EXPECT_EQ(up.exit_code, 0);
-  ASSERT_EQ(Velkor(unit, {"-dscr", "proxy", dir.File("max.back"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-dscr", "proxy", dir.File("max.back"), "-s"}).exit_code, 0);
   EXPECT_EQ(ReadFile(dir.File("max.back")), text);
 
   // One byte more: nothing to send, and the unit refuses the empty script;
   // the stored one stays.
   WriteFile(dir.File("over.txt"), text + "x");
-  RunResult over = Velkor(unit, {"-uscr", "proxy", dir.File("over.txt")});
+  RunResult over = VelkorAgainst(unit, {"-uscr", "proxy", dir.File("over.txt")});
   EXPECT_EQ(over.exit_code, 1);
   EXPECT_EQ(over.out, "Server reported an error: File too small\n");
-  ASSERT_EQ(Velkor(unit, {"-dscr", "proxy", dir.File("max.back2"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-dscr", "proxy", dir.File("max.back2"), "-s"}).exit_code, 0);
   EXPECT_EQ(ReadFile(dir.File("max.back2")), text);
 }
 
 TEST_F(TransferToUnit, RefusalsCreateNoFile) {
   Unitsim unit(std::string(kUnit) + "support_drive = false\n");
-  RunResult support = Velkor(unit, {"-support", dir.File("support.txt")});
+  RunResult support = VelkorAgainst(unit, {"-support", dir.File("support.txt")});
   EXPECT_EQ(support.exit_code, 1);
   EXPECT_EQ(support.out, "Server reported an error: No prepared hard drive found\n");
   EXPECT_FALSE(FileExists(dir.File("support.txt")));
 
   WriteFile(dir.File("big.dat"), Binary(100001));
-  RunResult big = Velkor(unit, {"-u", dir.File("big.dat")});
+  RunResult big = VelkorAgainst(unit, {"-u", dir.File("big.dat")});
   EXPECT_EQ(big.exit_code, 1);
   EXPECT_EQ(big.out, "Server reported an error: File too large\n");
   WriteFile(dir.File("small.dat"), Binary(9));
-  RunResult small = Velkor(unit, {"-u", dir.File("small.dat")});
+  RunResult small = VelkorAgainst(unit, {"-u", dir.File("small.dat")});
   EXPECT_EQ(small.exit_code, 1);
   EXPECT_EQ(small.out, "Server reported an error: File too small\n");
 
-  RunResult page = Velkor(unit, {"-dpage", "status", dir.File("status.html")});
+  RunResult page = VelkorAgainst(unit, {"-dpage", "status", dir.File("status.html")});
   EXPECT_EQ(page.exit_code, 0);
   EXPECT_TRUE(FileExists(dir.File("status.html")));
 }
 
 TEST_F(TransferToUnit, SupportFileIsComposed) {
   Unitsim unit(kUnit);
-  RunResult r = Velkor(unit, {"-support", dir.File("support.txt"), "-s"});
+  RunResult r = VelkorAgainst(unit, {"-support", dir.File("support.txt"), "-s"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "");
   std::string support = ReadFile(dir.File("support.txt"));
@@ -183,10 +175,10 @@ TEST_F(TransferToUnit, StoredFilesSurviveARestart) {
   WriteFile(dir.File("mine.dat"), Binary(5000));
   {
     Unitsim unit(kUnit, {"--state", state.path()});
-    ASSERT_EQ(Velkor(unit, {"-u", dir.File("mine.dat"), "-s"}).exit_code, 0);
+    ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("mine.dat"), "-s"}).exit_code, 0);
   }
   Unitsim again(kUnit, {"--state", state.path()});
-  ASSERT_EQ(Velkor(again, {"-d", dir.File("back.dat"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(again, {"-d", dir.File("back.dat"), "-s"}).exit_code, 0);
   EXPECT_EQ(ReadFile(dir.File("back.dat")), Binary(5000));
 }
 
@@ -203,7 +195,7 @@ std::string FlashDisplay() {
 TEST_F(TransferToUnit, FirmwareWithApplyShowsTheFlashing) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("fw.bin"), Image());
-  RunResult r = Velkor(unit, {"-f", dir.File("fw.bin"), "-a"});
+  RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a"});
   EXPECT_EQ(r.exit_code, 0);
   std::string upload_end = ProgressLine(5018, 5018) + "\n\n";
   std::size_t at = r.out.find(upload_end);
@@ -212,14 +204,14 @@ TEST_F(TransferToUnit, FirmwareWithApplyShowsTheFlashing) {
   EXPECT_EQ(r.out.substr(at + upload_end.size()),
             FlashDisplay() + "Operation has completed successfuly.\n");
 
-  RunResult info = Velkor(unit, {"-sysinfo", "-s"});
+  RunResult info = VelkorAgainst(unit, {"-sysinfo", "-s"});
   EXPECT_EQ(info.out, "Unit 2.6.0 build 4802 [ARX-200]\n");
 }
 
 TEST_F(TransferToUnit, FirmwareInSilentModeStillShowsTheFlashing) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("fw.bin"), Image());
-  RunResult r = Velkor(unit, {"-f", dir.File("fw.bin"), "-a", "-s"});
+  RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a", "-s"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, FlashDisplay());
 }
@@ -229,7 +221,7 @@ TEST_F(TransferToUnit, FirmwareWithBootRom) {
   description.replace(description.find("flash_steps = 2"), 15, "flash_steps = 1");
   Unitsim unit(description + "flash_bootrom = true\n");
   WriteFile(dir.File("fw.bin"), Image());
-  RunResult r = Velkor(unit, {"-f", dir.File("fw.bin"), "-apply", "-s"});
+  RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-apply", "-s"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "Checking image\nImage holds firmware 2.6.0 build 4802\nErasing flash\n"
                    "Flashing Firmware:\n" + ProgressLine(0, 5) + ProgressLine(5, 5) +
@@ -243,16 +235,16 @@ TEST_F(TransferToUnit, FirmwareWithBootRom) {
 TEST_F(TransferToUnit, FirmwareWithoutApply) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("fw.bin"), Image());
-  RunResult r = Velkor(unit, {"-f", dir.File("fw.bin")});
+  RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin")});
   EXPECT_EQ(r.exit_code, 0);
   std::string tail = ProgressLine(5018, 5018) +
                      "\n\nOperation has completed successfuly.\n"
                      "Please select the 'Upgrade Firmware' option on the server to finish.\n";
   ASSERT_GE(r.out.size(), tail.size());
   EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
-  EXPECT_EQ(Velkor(unit, {"-sysinfo", "-s"}).out, "Unit 2.5.1 build 4711 [ARX-200]\n");
+  EXPECT_EQ(VelkorAgainst(unit, {"-sysinfo", "-s"}).out, "Unit 2.5.1 build 4711 [ARX-200]\n");
 
-  RunResult silent = Velkor(unit, {"-f", dir.File("fw.bin"), "-s"});
+  RunResult silent = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-s"});
   EXPECT_EQ(silent.exit_code, 0);
   EXPECT_EQ(silent.out, "");
 }
@@ -260,14 +252,14 @@ TEST_F(TransferToUnit, FirmwareWithoutApply) {
 TEST_F(TransferToUnit, FirmwareLimits) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("tiny.bin"), "UNITFW 9 9\n");
-  RunResult tiny = Velkor(unit, {"-f", dir.File("tiny.bin"), "-a"});
+  RunResult tiny = VelkorAgainst(unit, {"-f", dir.File("tiny.bin"), "-a"});
   EXPECT_EQ(tiny.exit_code, 1);
   EXPECT_EQ(tiny.out, "Server reported an error: File too small\n");
   WriteFile(dir.File("huge.bin"), std::string(200001, 'h'));
-  RunResult huge = Velkor(unit, {"-upgrade", dir.File("huge.bin")});
+  RunResult huge = VelkorAgainst(unit, {"-upgrade", dir.File("huge.bin")});
   EXPECT_EQ(huge.exit_code, 1);
   EXPECT_EQ(huge.out, "Server reported an error: File too large\n");
-  RunResult missing = Velkor(unit, {"-f", dir.File("none.bin")});
+  RunResult missing = VelkorAgainst(unit, {"-f", dir.File("none.bin")});
   EXPECT_EQ(missing.exit_code, 1);
   EXPECT_EQ(missing.out, "File " + dir.File("none.bin") + " does not exist.\n");
 }
@@ -277,10 +269,10 @@ TEST_F(TransferToUnit, UpgradedVersionSurvivesARestart) {
   WriteFile(dir.File("fw.bin"), Image());
   {
     Unitsim unit(kUnit, {"--state", state.path()});
-    ASSERT_EQ(Velkor(unit, {"-f", dir.File("fw.bin"), "-a", "-s"}).exit_code, 0);
+    ASSERT_EQ(VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a", "-s"}).exit_code, 0);
   }
   Unitsim again(kUnit, {"--state", state.path()});
-  EXPECT_EQ(Velkor(again, {"-sysinfo", "-s"}).out, "Unit 2.6.0 build 4802 [ARX-200]\n");
+  EXPECT_EQ(VelkorAgainst(again, {"-sysinfo", "-s"}).out, "Unit 2.6.0 build 4802 [ARX-200]\n");
 }
 
 }  // namespace

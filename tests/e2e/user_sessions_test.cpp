@@ -2,7 +2,7 @@
 // short, against scripted peers.
 #include <gtest/gtest.h>
 
-#include "live_peer.h"
+#include "scripted_peer.h"
 #include "user_sessions.h"
 
 namespace e2e {
@@ -15,7 +15,7 @@ TEST(Disconnect, UserNameFollowsTheRequestAndTheFinalReplyDecides) {
   std::string name(255, 'n');
   std::optional<std::vector<std::uint8_t>> message;
   std::optional<velkor::RequestFrame> request;
-  ScriptedPeer peer = LivePeer(
+  ScriptedPeer peer = LoggedInPeer(
       [&](PeerLink& link) {
         link.SendReply(1);
         message = link.Receive(259);
@@ -37,7 +37,7 @@ TEST(Disconnect, UserNameFollowsTheRequestAndTheFinalReplyDecides) {
 
 TEST(Disconnect, HotspotAddressIsFourBytesInDottedOrder) {
   std::optional<std::vector<std::uint8_t>> message;
-  ScriptedPeer peer = LivePeer([&](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([&](PeerLink& link) {
     link.SendReply(1);
     message = link.Receive(4);
     link.SendReply(1);
@@ -49,7 +49,7 @@ TEST(Disconnect, HotspotAddressIsFourBytesInDottedOrder) {
 }
 
 TEST(Disconnect, ServerGoneBeforeTheFinalReply) {
-  ScriptedPeer peer = LivePeer([&](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([&](PeerLink& link) {
     link.SendReply(1);
     link.Receive(4 + 5);
   });
@@ -59,7 +59,7 @@ TEST(Disconnect, ServerGoneBeforeTheFinalReply) {
 }
 
 TEST(SessionList, PppHeaderStaysWhenTheListIsCutShort) {
-  ScriptedPeer peer = LivePeer([](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
     PppSessionRecord user;
     user.user = "alice";
@@ -76,7 +76,7 @@ TEST(SessionList, PppHeaderStaysWhenTheListIsCutShort) {
 }
 
 TEST(SessionList, TextsWithoutTerminatorStayInTheirFields) {
-  ScriptedPeer peer = LivePeer([](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
     std::array<std::uint8_t, velkor::kHotspotSessionRecordSize> bytes{};
     std::fill(bytes.begin() + 2, bytes.begin() + 292, 'z');  // name, address, MAC
@@ -147,12 +147,7 @@ const char kAlice[] =
     "pppoe alice            eth1   10.5.0.12       rx: 5000000000 (2 KB/s), tx: 123456 (0 KB/s)\n";
 const char kCarol[] = "pptp  carol            ppp3   10.5.0.13       rx: 0 (0 KB/s), tx: 0 (0 KB/s)\n";
 
-class SessionsFromUnit : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (UnitsimPath().empty()) GTEST_SKIP() << "unitsim is not part of this build";
-  }
-};
+class SessionsFromUnit : public UnitsimTest<> {};
 
 TEST_F(SessionsFromUnit, ThreeListFormats) {
   Unitsim unit(kSessions);

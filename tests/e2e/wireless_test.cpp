@@ -2,7 +2,7 @@
 // broken records end the run.
 #include <gtest/gtest.h>
 
-#include "live_peer.h"
+#include "scripted_peer.h"
 #include "wireless.h"
 
 namespace e2e {
@@ -22,7 +22,7 @@ velkor::CardRecord Master(std::uint16_t clients) {
 
 TEST(AssociationRequest, CarriesDeviceAndIndex) {
   std::optional<velkor::RequestFrame> request;
-  ScriptedPeer peer = LivePeer(
+  ScriptedPeer peer = LoggedInPeer(
       [](PeerLink& link) {
         link.SendReply(1);
         link.Send(velkor::EncodeCardRecord(Master(5)));
@@ -46,7 +46,7 @@ TEST(AssociationRequest, CarriesDeviceAndIndex) {
 }
 
 TEST(AssociationRequest, RefusalEndsWithoutTheFinalReply) {
-  ScriptedPeer peer = LivePeer([](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
     link.Send(velkor::EncodeCardRecord(Master(2)));
     // No final reply: the client must not wait for one.
@@ -58,7 +58,7 @@ TEST(AssociationRequest, RefusalEndsWithoutTheFinalReply) {
 
 TEST(CardRequest, CardRecordCutShortEndsSilently) {
   std::optional<velkor::RequestFrame> request;
-  ScriptedPeer peer = LivePeer(
+  ScriptedPeer peer = LoggedInPeer(
       [](PeerLink& link) {
         link.SendReply(1);
         auto bytes = velkor::EncodeCardRecord(Master(0));
@@ -74,7 +74,7 @@ TEST(CardRequest, CardRecordCutShortEndsSilently) {
 }
 
 TEST(CardRequest, NetworkNameWithoutTerminatorStaysInItsField) {
-  ScriptedPeer peer = LivePeer([](PeerLink& link) {
+  ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
     auto bytes = velkor::EncodeCardRecord(Master(0));
     std::fill(bytes.begin() + 17, bytes.begin() + 117, 'E');  // up to the channel
@@ -171,12 +171,7 @@ level_max = 255
 noise = 20
 )";
 
-class WirelessFromUnit : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (UnitsimPath().empty()) GTEST_SKIP() << "unitsim is not part of this build";
-  }
-};
+class WirelessFromUnit : public UnitsimTest<> {};
 
 const std::string kRow1 =
     "  1 [cpe-north     ] 00:0c:42:aa:bb:cc 10.42.23.17      45   60   20 11   1:01m\n";
