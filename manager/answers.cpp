@@ -61,7 +61,8 @@ double LeadingNumber(std::string_view field) {
 }
 
 int RoundedAnswer(std::string_view line) {
-  double value = std::round(LeadingNumber(FirstField(line)));
+  // To the nearest integer, halves to the even neighbour: 2.5 gives 2.
+  double value = std::nearbyint(LeadingNumber(FirstField(line)));
   if (value < -32768 || value > 32767) return 0;
   return static_cast<int>(value);
 }

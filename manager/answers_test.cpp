@@ -23,6 +23,8 @@ TEST(ModeAnswer, TakesTheLeadingNumberRounded) {
   EXPECT_EQ(ModeAnswer("1.4"), 1);
   EXPECT_EQ(ModeAnswer("1.6"), 2);
   EXPECT_EQ(ModeAnswer("1.5"), 2);
+  EXPECT_EQ(ModeAnswer("2.5"), 2);
+  EXPECT_EQ(ModeAnswer("0.5"), 0);
   EXPECT_EQ(ModeAnswer("0.6"), 1);
   EXPECT_EQ(ModeAnswer("+2"), 2);
   EXPECT_EQ(ModeAnswer("2e0"), 2);
