@@ -1,7 +1,9 @@
 #include "cmdline.h"
 
+#include <algorithm>
+#include <cctype>
+#include <climits>
 #include <cstdlib>
-#include <strings.h>
 
 #include "frames.h"
 #include "socket.h"
@@ -21,21 +23,26 @@ constexpr Name kScripts[] = {{"cbq", 1},       {"fw", 2},     {"nat", 3},   {"ra
 constexpr Name kPages[] = {{"login", 32},  {"alogin", 33},    {"mlogin", 34}, {"logout", 35},
                            {"status", 36}, {"noservice", 37}, {"splash", 38}};
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
 template <std::size_t N>
 std::uint8_t Lookup(const Name (&names)[N], std::string_view word) {
   for (const Name& n : names) {
-    std::string_view candidate(n.text);
-    if (candidate.size() == word.size() &&
-        strncasecmp(candidate.data(), word.data(), word.size()) == 0)
-      return n.number;
+    if (SameIgnoringCase(n.text, word)) return n.number;
   }
   return 0;
 }
 
-// atoi as the C library does it for values that fit, without its undefined
-// behaviour for those that don't: the long result cut to int.
+// atoi for numbers that fit an int; beyond that the value sticks at the
+// int limits (as with a 32-bit long), so that a huge word can never wrap
+// around into a valid port or index.
 int AtoI(const std::string& word) {
-  return static_cast<int>(std::strtol(word.c_str(), nullptr, 10));
+  long long value = std::strtoll(word.c_str(), nullptr, 10);
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 constexpr std::size_t kMaxDeviceName = 31;
@@ -51,7 +58,7 @@ class Scanner {
  private:
   bool Is(const std::string& word, std::initializer_list<const char*> names) const {
     for (const char* n : names)
-      if (strcasecmp(word.c_str(), n) == 0) return true;
+      if (SameIgnoringCase(word, n)) return true;
     return false;
   }
   // The next word, consumed whatever it looks like.

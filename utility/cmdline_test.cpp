@@ -76,6 +76,7 @@ TEST(Scan, PortRules) {
   EXPECT_EQ(port("65536"), 856);
   EXPECT_EQ(port("65537"), 1);
   EXPECT_EQ(port("8856"), 8856);
+  EXPECT_EQ(port("4294967297"), 65535);  // sticks at the int limit, then cut to 16 bits
   // -p takes the next word whatever it looks like.
   ScanOutcome dash = Scan({"h", "p", "-p", "-d"});
   EXPECT_FALSE(dash.run);
@@ -86,7 +87,7 @@ TEST(Scan, PortRules) {
 }
 
 TEST(Scan, AssociationIndex) {
-  for (std::string bad : {"0", "257", "x"}) {
+  for (std::string bad : {"0", "257", "x", "4294967297"}) {
     ScanOutcome out = Scan({"h", "p", "-ai", "wlan1", bad});
     EXPECT_FALSE(out.run) << bad;
     EXPECT_EQ(out.exit_code, 1);
