@@ -4,14 +4,17 @@
 
 #include "connection.h"
 #include "console.h"
-#include "file_actions.h"
+#include "firmware.h"
 #include "frames.h"
 #include "localfile.h"
 #include "login.h"
 #include "reports.h"
 #include "socket.h"
 #include "switches.h"
-#include "live_actions.h"
+#include "throughput.h"
+#include "transfer.h"
+#include "user_sessions.h"
+#include "wireless.h"
 
 namespace velkor {
 
@@ -42,23 +45,67 @@ struct TextBufferScope {
   ~TextBufferScope() { ReleaseTextBuffer(); }
 };
 
-enum class Exchange { kOk, kFailed };
-
-// The action's own exchange between the first and the final reply.
-Exchange RunExchange(Connection& connection, const ParsedCommand& command, std::uint32_t value) {
-  if (IsLiveAction(command.action))
-    return RunLiveAction(connection, command) ? Exchange::kOk : Exchange::kFailed;
+// Local preparation before connecting; gives the request's value.
+std::optional<std::uint32_t> Prepare(const ParsedCommand& command) {
+  const std::string path = command.path.value_or("");
   switch (command.action) {
+    case kActionUploadConfig:
+    case kActionFirmware:
+      return PrepareUpload(path, false);
+    case kActionUploadScript:
+    case kActionUploadPage:
+      return PrepareUpload(path, true);
+    case kActionAssociations:
+      return command.index;
+    default:
+      return 0;
+  }
+}
+
+// The action's own exchange between the first and the final reply.  False
+// ends the run without the final reply; the throughput loops and the
+// disconnect messages leave it to the final reply to tell how they went.
+bool RunExchange(Connection& connection, const ParsedCommand& command, std::uint32_t value) {
+  const std::string path = command.path.value_or("");
+  switch (command.action) {
+    case kActionDownloadConfig:
+    case kActionDownloadScript:
+    case kActionDownloadPage:
+    case kActionSupportFile:
+      return ReceiveFile(connection, path);
+    case kActionUploadConfig:
+      return SendFile(connection, path, value);
+    case kActionUploadScript:
+    case kActionUploadPage:
+      return SendText(connection, path, value);
+    case kActionCardInfo:
+      return ShowCardInfo(connection, command.device);
+    case kActionAssociations:
+      return ShowAssociations(connection, command.device, command.index);
+    case kActionListPpp:
+      return ListPppSessions(connection);
+    case kActionListHotspot:
+      return ListHotspotSessions(connection, command.simple_list);
+    case kActionReceiveThroughput:
+      ReceiveThroughput(connection);
+      return true;
+    case kActionTransmitThroughput:
+      TransmitThroughput(connection);
+      return true;
+    case kActionDisconnectPpp:
+    case kActionDisconnectHotspotUser:
+      SendUserName(connection, command.user.value_or(""));
+      return true;
+    case kActionDisconnectHotspotIp:
+      SendHotspotAddress(connection, command.hotspot_address);
+      return true;
     case kActionSystemInfo:
     case kActionKernelLog:
-      return PrintReport(connection) ? Exchange::kOk : Exchange::kFailed;
-    default:
-      if (IsFileAction(command.action))
-        return RunFileAction(connection, command.action, command.path.value_or(""), value,
-                             command.flags)
-                   ? Exchange::kOk
-                   : Exchange::kFailed;
-      return Exchange::kOk;
+      return PrintReport(connection);
+    case kActionFirmware:
+      return UploadFirmware(connection, path, value, (command.flags & kOptionApply) != 0);
+    default:  // only apply and/or reboot
+      return true;
   }
 }
 
@@ -88,13 +135,8 @@ int RunCommand(const ParsedCommand& command) {
   }
 
   TextBufferScope text_buffer;
-  std::uint32_t value = command.action == kActionAssociations ? command.index : 0;
-  if (IsFileAction(command.action)) {
-    std::optional<std::uint32_t> prepared =
-        PrepareFileAction(command.action, command.path.value_or(""));
-    if (!prepared) return 1;
-    value = *prepared;
-  }
+  std::optional<std::uint32_t> value = Prepare(command);
+  if (!value) return 1;
 
   net::Socket socket = OpenConnection(*address, command.port);
   if (socket == net::kNoSocket) {
@@ -104,12 +146,12 @@ int RunCommand(const ParsedCommand& command) {
   Connection connection(socket);
   if (!Login(connection, password)) return 1;
 
-  if (!connection.SendRequest(command.action, value, command.selector, command.flags,
+  if (!connection.SendRequest(command.action, *value, command.selector, command.flags,
                               command.device))
     return 1;
   if (!connection.ReadReply()) return 1;
 
-  if (RunExchange(connection, command, value) == Exchange::kFailed) return 1;
+  if (!RunExchange(connection, command, *value)) return 1;
 
   if (!connection.ReadReply()) return 1;
   if (!SilentMode() && command.action != kActionCardInfo &&
