@@ -25,6 +25,7 @@ inline constexpr int kGreen = 2;
 inline constexpr int kLightGrey = 7;
 inline constexpr int kLightCyan = 11;
 inline constexpr int kLightRed = 12;
+inline constexpr int kLightMagenta = 13;
 inline constexpr int kYellow = 14;
 }  // namespace color
 
@@ -66,6 +67,12 @@ class Console {
   // wraps after column 115, and a line end or wrap below row 45 scrolls.
   void Print(std::string_view text);
   void NewLine() { Print("\n"); }
+  // After the last column was written the cursor waits there for more
+  // text; this moves it to the start of the next line at once, as a
+  // console that wraps on writing the last column would have it.
+  void CompleteWrap() {
+    if (pendingWrap_) LineEnd();
+  }
 
   // Reads a line with echo: Enter ends it, Backspace takes back the last
   // character, other control keys and mouse events are ignored.  The line

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "console.h"
+#include "device_query.h"
 #include "icmp.h"
 #include "settings.h"
 #include "startup.h"
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
 
   int status = 1;
   try {
-    Manager manager(console, sweep, settings);
+    QuerySetup query(console);
+    Manager manager(console, sweep, query, settings);
     status = manager.Run(target);
   } catch (const InputClosed&) {
     terminal->Close();

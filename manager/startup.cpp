@@ -35,6 +35,7 @@ int Manager::Run(const std::string& commandLine) {
     firstCall = false;
     target.clear();
     runSweep(sweep_, prefix_, table_);
+    runQuery(query_, prefix_, mode_, settings_, table_);
     WaitForEscape();
     console_.Clear();
   }

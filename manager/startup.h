@@ -1,7 +1,7 @@
 // The front of the manager: the usage text, the mode question, the address
 // prompt and the block prefix, and the round from one block to the next.
-// After a block's sweep the manager waits for Esc and asks for the next
-// block (the device query and table come in between later).
+// After a block's sweep and device query the manager waits for Esc and
+// asks for the next block.
 #pragma once
 
 #include <string>
@@ -9,6 +9,7 @@
 
 #include "console.h"
 #include "device_entry.h"
+#include "device_query.h"
 #include "settings.h"
 #include "sweep.h"
 
@@ -22,8 +23,8 @@ const std::vector<std::string>& UsageLines();
 
 class Manager {
  public:
-  Manager(Console& console, SweepSetup& sweep, Settings settings)
-      : console_(console), sweep_(sweep), settings_(std::move(settings)) {}
+  Manager(Console& console, SweepSetup& sweep, QuerySetup& query, Settings settings)
+      : console_(console), sweep_(sweep), query_(query), settings_(std::move(settings)) {}
 
   // Runs until the operator answers the address prompt with nothing or "x";
   // gives the exit status (2 when started without a target).
@@ -44,6 +45,7 @@ class Manager {
 
   Console& console_;
   SweepSetup& sweep_;
+  QuerySetup& query_;
   Settings settings_;
   DeviceTable table_;
   int mode_ = 0;

@@ -19,6 +19,11 @@ class StartupTest : public testing::Test {
     sweep.startSpacing = std::chrono::milliseconds(0);
     sweep.secondsNow = [] { return 0.0; };
     sweep.randomColor = [] { return 3; };
+    query.workDir = sweep.workDir;
+    // No child program runs here: every answer is empty.
+    query.run = [this](const fs::path&, const ChildCommand& command) {
+      commands.push_back(CommandLineText(command));
+    };
   }
 
   // Runs the manager until the scripted input runs out; gives the screen
@@ -26,7 +31,7 @@ class StartupTest : public testing::Test {
   std::vector<std::string> RunUntilInputEnds(const std::string& commandLine) {
     std::vector<std::string> rows;
     screen.onInputEnd = [&] { rows = screen.Rows(); };
-    Manager manager(console, sweep, Settings{});
+    Manager manager(console, sweep, query, Settings{});
     EXPECT_THROW(manager.Run(commandLine), InputClosed);
     return rows;
   }
@@ -35,6 +40,8 @@ class StartupTest : public testing::Test {
   Console console{screen};
   FakeEcho echo;
   SweepSetup sweep{console, echo};
+  QuerySetup query{console};
+  std::vector<std::string> commands;
 };
 
 const std::vector<std::string> kModeQuestion = {
@@ -64,7 +71,7 @@ TEST_F(StartupTest, WithoutATargetShowsUsageModeQuestionAndAddressPrompt) {
 
 TEST_F(StartupTest, EnterAloneAtTheAddressPromptEndsWithStatus2) {
   screen.Type("2\n\n");
-  Manager manager(console, sweep, Settings{});
+  Manager manager(console, sweep, query, Settings{});
   EXPECT_EQ(manager.Run(""), 2);
   EXPECT_EQ(manager.mode(), 2);
   EXPECT_EQ(screen.Rows(), std::vector<std::string>{});
@@ -117,7 +124,7 @@ TEST_F(StartupTest, LowerCaseXEndsWithStatus0AfterACommandLineTarget) {
   screen.Type("1\n");
   screen.Queue(InputEvent::Key(kEscape));
   screen.Type("x\n");
-  Manager manager(console, sweep, Settings{});
+  Manager manager(console, sweep, query, Settings{});
   EXPECT_EQ(manager.Run("10.42.23.1"), 0);
 }
 
@@ -141,7 +148,7 @@ TEST_F(StartupTest, AnEscapeClearsTheTablesOfTheBlock) {
   echo.replies[5] = FakeEcho::Answer(3'000);
   screen.Type("1\n");
   screen.Queue(InputEvent::Key(kEscape));
-  Manager manager(console, sweep, Settings{});
+  Manager manager(console, sweep, query, Settings{});
   std::vector<std::string> rows;
   bool aliveAtPrompt = true;
   screen.onInputEnd = [&] { aliveAtPrompt = manager.table()[5].alive == 1; };

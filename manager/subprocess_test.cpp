@@ -1,0 +1,193 @@
+#include "subprocess.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "child_command.h"
+#include "device_query.h"
+#include "memory_screen.h"
+
+namespace halvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ChildTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::path(testing::TempDir()) / ("child-" + std::to_string(counter++));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  fs::path Script(const std::string& name, const std::string& body) {
+    fs::path file = dir / name;
+    std::ofstream(file) << "#!/bin/sh\n" << body;
+    fs::permissions(file, fs::perms::owner_all);
+    return file;
+  }
+  std::string Content(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  static inline int counter = 0;
+  fs::path dir;
+};
+
+TEST_F(ChildTest, OutputToTheFileErrorsToTheReceiverNothingOnInput) {
+  fs::path program = Script("talk", "echo out; echo err >&2; cat; echo \"[$1]\"; exit 3\n");
+  std::string errors;
+  CaptureOptions options;
+  options.output = dir / "answer.txt";
+  options.errorText = [&](std::string_view text) { errors += text; };
+  ChildOutcome outcome = RunCaptured({program.string(), "one arg"}, options);
+  EXPECT_TRUE(outcome.started);
+  EXPECT_FALSE(outcome.timedOut);
+  EXPECT_EQ(outcome.exitCode, 3);
+  EXPECT_EQ(Content(options.output), "out\n[one arg]\n");
+  EXPECT_EQ(errors, "err\n");
+}
+
+TEST_F(ChildTest, AProgramThatCannotStartLeavesAnEmptyAnswer) {
+  CaptureOptions options;
+  options.output = dir / "answer.txt";
+  std::ofstream(options.output) << "stale";
+  ChildOutcome outcome = RunCaptured({(dir / "no-such-program").string()}, options);
+  EXPECT_FALSE(outcome.started);
+  EXPECT_TRUE(fs::exists(options.output));
+  EXPECT_EQ(Content(options.output), "");
+  outcome = RunCaptured({"halvex-no-such-program-on-the-path"}, options);
+  EXPECT_FALSE(outcome.started);
+  fs::path notRunnable = dir / "plain.txt";
+  std::ofstream(notRunnable) << "echo hi\n";
+  EXPECT_FALSE(RunCaptured({notRunnable.string()}, options).started);
+  EXPECT_FALSE(RunCaptured({}, options).started);
+}
+
+TEST_F(ChildTest, AnOutputFileThatCannotBeMadeRunsNothing) {
+  fs::path marker = dir / "ran";
+  fs::path program = Script("mark", "touch '" + marker.string() + "'\n");
+  CaptureOptions options;
+  options.output = dir / "missing-folder" / "answer.txt";
+  EXPECT_FALSE(RunCaptured({program.string()}, options).started);
+  EXPECT_FALSE(fs::exists(marker));
+}
+
+TEST_F(ChildTest, AChildPastItsTimeIsEndedAndKeepsWhatItPrinted) {
+  fs::path program = Script("slow", "echo partial\nexec sleep 30\n");
+  CaptureOptions options;
+  options.output = dir / "answer.txt";
+  options.limit = std::chrono::milliseconds(300);
+  auto start = std::chrono::steady_clock::now();
+  ChildOutcome outcome = RunCaptured({program.string()}, options);
+  auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_TRUE(outcome.timedOut);
+  EXPECT_LT(took, std::chrono::seconds(10));
+  EXPECT_EQ(Content(options.output), "partial\n");
+}
+
+TEST_F(ChildTest, AChildThatClosesItsErrorOutputEarlyIsStillWaitedFor) {
+  fs::path program = Script("quiet", "exec 2>&-\nsleep 0.2\necho done\n");
+  CaptureOptions options;
+  options.output = dir / "answer.txt";
+  ChildOutcome outcome = RunCaptured({program.string()}, options);
+  EXPECT_EQ(outcome.exitCode, 0);
+  EXPECT_EQ(Content(options.output), "done\n");
+}
+
+// Settings values reach the child as one plain argument each: nothing in
+// them is read by a shell.
+TEST_F(ChildTest, HostileSettingsValuesAreOneArgumentEachAndRunNothing) {
+  fs::path pwned = dir / "pwned";
+  fs::path recorder = Script("snmpwalk", "for a in \"$@\"; do printf '<%s>\\n' \"$a\"; done\n");
+  const std::vector<std::string> hostile = {
+      "two words", "\"quoted\"", "semi;colon", "pipe|line", "arrow>" + (dir / "x").string(),
+      "new\nline", "$(touch " + pwned.string() + ")", "`touch " + pwned.string() + "`", "",
+  };
+  MemoryScreen screen;
+  Console console(screen);
+  for (const std::string& value : hostile) {
+    QuerySetup setup(console);
+    setup.workDir = dir;
+    setup.snmpwalk = recorder;
+    setup.velkor = recorder;
+    DeviceTable table;
+    table[7].alive = 1;
+    Settings settings{value, value};
+    // Keep the answer: the recorder's lines become the description.
+    std::string recorded;
+    setup.run = [&](const fs::path& program, const ChildCommand& command) {
+      std::vector<std::string> argv = command.words;
+      argv[0] = program.string();
+      CaptureOptions options;
+      options.output = dir / command.answer;
+      RunCaptured(argv, options);
+      recorded += Content(options.output);
+    };
+    runQuery(setup, "10.42.23.", kModeFirmware, settings, table);
+    std::string expectedWalk = "<-v>\n<2c>\n<-Ov>\n<-Oq>\n<-c>\n<" + value + ">\n<10.42.23.7>\n<" +
+                               std::string(kSystemDescriptionOid) + ">\n";
+    EXPECT_EQ(recorded.substr(0, expectedWalk.size()), expectedWalk) << value;
+    EXPECT_FALSE(fs::exists(pwned)) << value;
+    EXPECT_FALSE(fs::exists(dir / "x")) << value;
+  }
+}
+
+TEST_F(ChildTest, TheQueryDrawsStandardErrorInTheColourInForce) {
+  fs::path walker = Script("snmpwalk", "echo \"Timeout: No Response from $7\" >&2\nexit 1\n");
+  fs::path velkor = Script("velkor", "echo 'Unable to talk with server'\n");
+  MemoryScreen screen;
+  Console console(screen);
+  QuerySetup setup(console);
+  setup.workDir = dir;
+  setup.snmpwalk = walker;
+  setup.velkor = velkor;
+  DeviceTable table;
+  table[5].alive = 1;
+  runQuery(setup, "10.42.23.", kModeFull, Settings{}, table);
+  EXPECT_EQ(screen.Row(3), "10.42.23.5   | Ver = Timeout: No Response from 10.42.23.5");
+  EXPECT_EQ(screen.Row(4), "UNKNOWN");
+  EXPECT_EQ(screen.At(3, 22).foreground, 12);
+  EXPECT_EQ(screen.At(4, 1).foreground, 14);
+  EXPECT_EQ(table[5].firmware, "UNKNOWN");
+  EXPECT_FALSE(fs::exists(dir / "tmp"));
+}
+
+TEST(CommandLineText, TheWordsAsAnOperatorReadsThem) {
+  EXPECT_EQ(CommandLineText(SnmpWalkCommand("oriole", "10.42.23.5", kWirelessOid, ".info.txt")),
+            "snmpwalk -v 2c -Ov -Oq -c oriole 10.42.23.5 1.3.6.1.3.16313.1.25.2.1 > "
+            "tmp/10.42.23.5.info.txt");
+  // An empty password is an empty word: two spaces in the text.
+  ChildCommand report = SystemReportCommand("10.42.23.5", "");
+  EXPECT_EQ(report.words, (std::vector<std::string>{"velkor", "10.42.23.5", "", "-sysinfo"}));
+  EXPECT_EQ(CommandLineText(report), "velkor 10.42.23.5  -sysinfo > tmp/10.42.23.5.temp.txt");
+  EXPECT_EQ(CommandLineText({{"velkor", "10.42.23.5", "pw", "-reboot"}, {}}),
+            "velkor 10.42.23.5 pw -reboot");
+}
+
+TEST_F(ChildTest, ProgramsAreLookedForInTheGivenOrder) {
+  fs::create_directories(dir / "work");
+  fs::create_directories(dir / "beside");
+  fs::path inBeside = Script("beside/velkor", "");
+  EXPECT_EQ(FindProgram("velkor", {dir / "work", dir / "beside"}), inBeside);
+  fs::path inWork = Script("work/velkor", "");
+  EXPECT_EQ(FindProgram("velkor", {dir / "work", dir / "beside"}), inWork);
+  // A folder of that name, or a file that cannot run, is passed over.
+  fs::create_directories(dir / "folder" / "velkor");
+  std::ofstream(dir / "plain" ) << "";
+  EXPECT_EQ(FindProgram("velkor", {dir / "folder", dir / "beside"}), inBeside);
+  EXPECT_EQ(FindProgram("velkor", {dir / "none"}), fs::path("velkor"));
+  // The working folder comes first, then the manager's own folder.
+  std::vector<fs::path> folders = VelkorFolders(dir / "work");
+  ASSERT_GE(folders.size(), 3u);
+  EXPECT_EQ(folders[0], dir / "work");
+  EXPECT_EQ(folders[1], ExecutableFolder());
+  EXPECT_TRUE(fs::exists(ExecutableFolder() / "halvex_unit_tests"));
+}
+
+}  // namespace
+}  // namespace halvex
