@@ -22,6 +22,11 @@
 # it) are set, HALVEX_LAB_RUN names a scratch folder that is removed
 # afterwards, and HALVEX_LAB_UNITS the file in which unitsim listed the
 # units it serves ("ADDRESS PORT NAME" a line) when it runs.
+#
+# Every unit with SNMP (the default; `snmp = false` in its description says
+# otherwise) also gets a real snmpd bound to its address, with unitsim
+# answering the unit's own subtrees, when snmpd is installed.  The agents
+# stop with the lab.
 set -uo pipefail
 
 readonly SETUP_FAILED=125
@@ -61,12 +66,46 @@ is_address() {
   for part in "${parts[@]}"; do ((10#$part <= 255)) || return 1; done
 }
 
+# One snmpd per unit with SNMP, each with unitsim as the handler of the
+# unit's own objects; returns when all of them answer.
+start_agents() {
+  if ! command -v snmpd >/dev/null; then
+    say "note: snmpd is not installed; no unit answers SNMP"
+    return
+  fi
+  # The clients' own Net-SNMP files (snmpwalk keeps some) stay in the lab.
+  export SNMP_PERSISTENT_DIR=$run/snmp/client
+  mkdir -p "$SNMP_PERSISTENT_DIR/cert_indexes"  # or the first walk says it made it
+  "$unitsim" --state "$run/state" --snmpd-setup "$run/snmp" "$lab" >"$run/snmp/agents" ||
+    die "unitsim could not write the snmpd configurations"
+  local address config logs=()
+  while read -r address config; do
+    snmpd -f -C -c "$config" -m '' -I -smux -Lf "${config%/*}/snmpd.log" \
+      </dev/null >/dev/null 2>&1 &
+    agent_pids+=($!)
+    logs+=("${config%/*}/snmpd.log")
+  done <"$run/snmp/agents"
+  local log waited
+  for log in "${logs[@]}"; do
+    for ((waited = 0; waited < 100; waited++)); do
+      grep -qs "NET-SNMP version" "$log" && break
+      sleep 0.05
+    done
+    grep -qs "NET-SNMP version" "$log" || { cat "$log" >&2; die "an snmpd of the lab did not start"; }
+  done
+}
+
 inside() {
   local lab=$HALVEX_LAB_FILE run=$HALVEX_LAB_RUN unitsim=${HALVEX_LAB_UNITSIM:-}
   unitsim_pid=""
+  agent_pids=()
 
   stop() {
     local rc=$?
+    if ((${#agent_pids[@]} > 0)); then
+      kill -TERM "${agent_pids[@]}" 2>/dev/null
+      wait "${agent_pids[@]}" 2>/dev/null
+    fi
     if [[ -n $unitsim_pid ]]; then
       kill -TERM "$unitsim_pid" 2>/dev/null
       local i
@@ -124,6 +163,7 @@ inside() {
     done
     [[ -s $run/ready ]] || { tail -n 20 "$run/unitsim.out" >&2; die "unitsim did not get ready"; }
     export HALVEX_LAB_UNITS=$run/ready
+    start_agents
   fi
 
   "$@"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the tools and runs them on the built-in lab: a private network in
 # which a dozen simulated units live in 10.42.23.0/24.  velkor shows the
-# system report of one unit, then halvex sweeps the block (Esc returns to
-# its address prompt; Enter alone there quits).  Needs root, or a kernel
+# system report of one unit, then halvex sweeps the block and asks every
+# unit what it is (Esc returns to its address prompt; Enter alone there
+# quits).  Needs root, or a kernel
 # that allows unprivileged user namespaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +24,6 @@ lab/run-lab.sh -- bash -c '
   if [ -t 0 ] && [ -t 1 ]; then
     echo
     read -r -p "Press Enter to start halvex on 10.42.23.0/24 (inside the lab)... " _
-    cd "$root/build/lab-work" && "$root/build/manager/halvex" 10.42.23.1
+    cd "$root/build/lab-work" && PATH="$root/build/utility:$PATH" "$root/build/manager/halvex" 10.42.23.1
   fi
 ' demo "$root"

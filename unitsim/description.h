@@ -54,6 +54,14 @@ struct UnitSettings {
   std::uint32_t flash_step_ms = 150;
   bool flash_bootrom = false;      // also write and verify the boot ROM
 
+  // How the unit answers (agent_keys.cpp): its SNMP agent in the lab, and
+  // the management server's manners.
+  bool snmp = true;                 // false: no SNMP agent answers
+  std::string community = "oriole";
+  std::string snmp_description;     // template; empty: the description
+  bool old_server = false;          // refuses the reports: "Command not supported"
+  bool silent_server = false;       // closes each connection before its greeting
+
   UnitSettings();  // fills the built-in templates
 };
 

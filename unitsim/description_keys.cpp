@@ -15,6 +15,12 @@ std::string KeySite::String() const {
   return value->get();
 }
 
+bool KeySite::Boolean() const {
+  const auto* value = node.as_boolean();
+  if (value == nullptr) Fail(std::string(key) + " must be true or false");
+  return value->get();
+}
+
 std::int64_t KeySite::Integer(std::int64_t low, std::int64_t high) const {
   const auto* value = node.as_integer();
   if (value == nullptr || value->get() < low || value->get() > high) {
@@ -82,7 +88,8 @@ bool BasicKeys(const KeySite& site, UnitSettings& s) {
 }
 
 std::span<const KeyGroup> KeyGroups() {
-  static constexpr std::array<KeyGroup, 3> kGroups = {BasicKeys, TransferKeys, LiveKeys};
+  static constexpr std::array<KeyGroup, 4> kGroups = {BasicKeys, TransferKeys, LiveKeys,
+                                                       AgentKeys};
   return kGroups;
 }
 

@@ -31,6 +31,7 @@ struct KeySite {
   [[noreturn]] void Fail(const std::string& problem) const;
   // Checked readers; each fails with "KEY must be ..." on a wrong value.
   std::string String() const;
+  bool Boolean() const;
   std::int64_t Integer(std::int64_t low, std::int64_t high) const;
   std::uint16_t Port() const;
   // A string taken as a path relative to the description's folder.
@@ -52,6 +53,10 @@ bool BasicKeys(const KeySite& site, UnitSettings& settings);
 // text_min_bytes, text_max_bytes, firmware_min_bytes, firmware_max_bytes,
 // support_drive, flash_steps, flash_step_ms, flash_bootrom.
 bool TransferKeys(const KeySite& site, UnitSettings& settings);
+
+// SNMP agent and server manners: snmp, community, snmp_description,
+// old_server, silent_server.
+bool AgentKeys(const KeySite& site, UnitSettings& settings);
 
 // Placeholders allowed in the description, and in the two reports.
 std::span<const std::string_view> DescriptionPlaceholders();

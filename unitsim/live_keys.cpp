@@ -34,12 +34,6 @@ std::int64_t Counter(const KeySite& site) {
   return site.Integer(0, std::numeric_limits<std::int64_t>::max());
 }
 
-bool Boolean(const KeySite& site) {
-  const auto* value = site.node.as_boolean();
-  if (value == nullptr) site.Fail(std::string(site.key) + " must be true or false");
-  return value->get();
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -199,7 +193,7 @@ bool ReadCardKey(const KeySite& s, CardDescription& d) {
   else if (key == "nickname") c.nickname = Text(s, velkor::kNicknameSize);
   else if (key == "channel") c.channel = Byte(s);
   else if (key == "rate") c.rate = Byte(s);
-  else if (key == "auto_rate") c.rate_control = Boolean(s) ? 1 : 0;
+  else if (key == "auto_rate") c.rate_control = s.Boolean() ? 1 : 0;
   else if (key == "link_state") c.link_state = Byte(s);
   else if (key == "quality") c.quality = Signed32(s);
   else if (key == "quality_max") c.quality_max = Signed32(s);
@@ -273,7 +267,7 @@ bool LiveKeys(const KeySite& site, UnitSettings& settings) {
   if (key == "throughput_limit_kbit") {
     live.throughput_limit_kbit = static_cast<std::uint32_t>(site.Integer(0, 100000000));
   } else if (key == "counters_run") {
-    live.counters_run = Boolean(site);
+    live.counters_run = site.Boolean();
   } else if (key == "card") {
     live.cards.clear();
     EachTable(site, Nested(site, "card"), {"device"}, [&](const toml::table&, auto each_key) {

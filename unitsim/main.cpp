@@ -3,6 +3,7 @@
 // 1 when a unit cannot listen, 2 for a bad command line or description.
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,44 @@
 #include "request_log.h"
 #include "server.h"
 #include "server_socket.h"
+#include "snmp_agent.h"
 #include "stop_signal.h"
 
 using namespace unitsim;
+
+namespace {
+
+// The lab's SNMP agents: their configurations, or the handler they run.
+int ServeSnmp(const LabDescription& lab, const Options& options) {
+  std::string error;
+  if (options.snmpd_setup) {
+    std::error_code unknown;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", unknown);
+    std::vector<std::string> handler = {self.string()};
+    if (options.state) {
+      handler.push_back("--state");
+      handler.push_back(std::filesystem::absolute(*options.state).string());
+    }
+    handler.push_back(std::filesystem::absolute(options.description).string());
+    if (unknown || !WriteSnmpdSetup(lab, *options.snmpd_setup, handler, std::cout, error)) {
+      std::fprintf(stderr, "unitsim: %s\n", unknown ? "cannot tell where unitsim is" : error.c_str());
+      return 1;
+    }
+    return 0;
+  }
+  for (const UnitDescription& described : lab.units) {
+    if (described.address != *options.snmp_agent) continue;
+    ServePassPersist(std::cin, std::cout, [&described] {
+      Unit unit(described);  // picks up an upgrade installed meanwhile
+      return AgentObjects(unit);
+    });
+    return 0;
+  }
+  std::fprintf(stderr, "unitsim: no unit has the address %s\n", options.snmp_agent->c_str());
+  return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   Options options;
@@ -38,6 +74,10 @@ int main(int argc, char** argv) {
   if (options.state) {
     std::filesystem::path state = std::filesystem::absolute(*options.state);
     for (UnitDescription& unit : lab.units) unit.settings.state = state;
+  }
+
+  if (options.snmpd_setup || options.snmp_agent) {
+    return ServeSnmp(lab, options);
   }
 
   ServerOptions server_options;

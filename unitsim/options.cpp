@@ -11,7 +11,10 @@ const char* const kUsage =
     "  --bind ADDR       every unit listens on ADDR instead of its own address\n"
     "  --state DIR       state folder, overriding the description's\n"
     "  --ready-file FILE once every unit listens, write \"ADDRESS PORT NAME\" lines to FILE\n"
-    "  --log FILE        append the request log to FILE instead of standard error\n";
+    "  --log FILE        append the request log to FILE instead of standard error\n"
+    "  --snmpd-setup DIR write an snmpd configuration for every unit with SNMP into DIR,\n"
+    "                    list \"ADDRESS CONFIG\" lines on standard output and end\n"
+    "  --snmp-agent ADDR answer snmpd's pass_persist requests for the unit at ADDR\n";
 
 namespace {
 
@@ -37,7 +40,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     }
     if (arg.size() > 1 && arg[0] == '-') {
       if (arg != "--port" && arg != "--bind" && arg != "--state" && arg != "--ready-file" &&
-          arg != "--log") {
+          arg != "--log" && arg != "--snmpd-setup" && arg != "--snmp-agent") {
         error = "unknown option " + arg;
         return false;
       }
@@ -65,6 +68,14 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         options.state = value;
       } else if (arg == "--ready-file") {
         options.ready_file = value;
+      } else if (arg == "--snmpd-setup") {
+        options.snmpd_setup = value;
+      } else if (arg == "--snmp-agent") {
+        if (!IsDottedAddress(value)) {
+          error = "--snmp-agent needs a dotted IPv4 address, not '" + value + "'";
+          return false;
+        }
+        options.snmp_agent = value;
       } else {
         options.log_file = value;
       }

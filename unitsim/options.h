@@ -2,6 +2,8 @@
 //
 //   unitsim [--port N] [--bind ADDR] [--state DIR] [--ready-file FILE]
 //           [--log FILE] DESCRIPTION
+//   unitsim [--state DIR] --snmpd-setup DIR DESCRIPTION
+//   unitsim [--state DIR] --snmp-agent ADDRESS DESCRIPTION
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,8 @@ struct Options {
   std::optional<std::string> state;
   std::optional<std::string> ready_file;
   std::optional<std::string> log_file;
+  std::optional<std::string> snmpd_setup;  // folder for the units' snmpd configurations
+  std::optional<std::string> snmp_agent;   // address of the unit to answer for
   std::string description;
   bool help = false;
 };

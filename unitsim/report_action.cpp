@@ -6,6 +6,8 @@
 namespace unitsim {
 
 Outcome HandleReport(ActionContext& context) {
+  // A server too old for the reports answers as to any unknown action.
+  if (context.unit.description.settings.old_server) return HandleUnsupported(context);
   ReportKind kind = context.request.action == velkor::kActionSystemInfo ? ReportKind::kSystemInfo
                                                                         : ReportKind::kKernelLog;
   std::string text = ComposeReport(context.unit, kind);

@@ -33,6 +33,10 @@ std::string Broken(const Channel& channel, std::size_t size, const char* what) {
 }
 
 void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes) {
+  if (unit.description.settings.silent_server) {
+    notes.push_back("closed before the greeting (silent server)");
+    return;
+  }
   velkor::ServerHello hello;
   hello.text = kHelloText;
   FillRandom(hello.challenge);

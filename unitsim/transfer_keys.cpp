@@ -5,12 +5,6 @@ namespace unitsim {
 
 namespace {
 
-bool Boolean(const KeySite& site) {
-  const auto* value = site.node.as_boolean();
-  if (value == nullptr) site.Fail(std::string(site.key) + " must be true or false");
-  return value->get();
-}
-
 std::uint32_t Bytes(const KeySite& site) {
   return static_cast<std::uint32_t>(site.Integer(0, 0xFFFFFFFFll));
 }
@@ -32,13 +26,13 @@ bool TransferKeys(const KeySite& site, UnitSettings& s) {
   } else if (key == "firmware_max_bytes") {
     s.firmware_max_bytes = Bytes(site);
   } else if (key == "support_drive") {
-    s.support_drive = Boolean(site);
+    s.support_drive = site.Boolean();
   } else if (key == "flash_steps") {
     s.flash_steps = static_cast<std::uint32_t>(site.Integer(1, 1000));
   } else if (key == "flash_step_ms") {
     s.flash_step_ms = static_cast<std::uint32_t>(site.Integer(0, 60000));
   } else if (key == "flash_bootrom") {
-    s.flash_bootrom = Boolean(site);
+    s.flash_bootrom = site.Boolean();
   } else {
     return false;
   }

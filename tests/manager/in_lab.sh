@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The end-to-end cases of halvex, run inside the lab by lab_test.sh.
-#   in_lab.sh CASE HALVEX CONSOLE_EVENTS
+#   in_lab.sh CASE HALVEX CONSOLE_EVENTS VELKOR
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 source "$here/lab_guard.sh"
 lab_guard
 
-case_name=$1 halvex=$2 events=$3
+case_name=$1 halvex=$2 events=$3 velkor=$4
 work=$HALVEX_LAB_RUN/work
 mkdir -p "$work"
 sock=$HALVEX_LAB_RUN/tmux.sock
@@ -45,6 +45,12 @@ start() {
     "env TERM=xterm-256color ESCDELAY=25 NCURSES_NO_UTF8_ACS=1 bash $work/run.sh"
 }
 screen() { tmux_ capture-pane -p -t t; }
+# One screen row (1-based) with its foreground colours as SGR sequences.
+colour_row() {
+  tmux_ capture-pane -p -e -t t -S $(($1 - 1)) -E $(($1 - 1)) | sed 's/\x1b\[4[0-9]m//g'
+}
+# The number of the first screen row that starts with TEXT.
+row_of() { screen | awk -v text="$1" 'index($0, text) == 1 { print NR; exit }'; }
 rows() { screen | sed -n "$1,$2p"; }
 wait_for() {  # TEXT [SECONDS]
   local tries=$((${2:-10} * 20))
@@ -153,7 +159,8 @@ sweep)
   tmux_ send-keys -t t 2 Enter
   check_sweep
   tmux_ send-keys -t t Escape
-  wait_for "or just RETURN by itself to quit. >" || exit 1
+  # The device query comes first; Esc waits for it.
+  wait_for "or just RETURN by itself to quit. >" 60 || exit 1
   expect_eq "back at the address prompt, no mode question" \
     $'\n Enter the IP of the AP to query,\n or just RETURN by itself to quit. >' "$(screen | sed -e :a -e '/^\n*$/{$d;N;ba' -e '}')"
   tmux_ send-keys -t t x Enter
@@ -295,6 +302,77 @@ mouse 1 button 0 row 8 column 30
 child ended 3
 mouse 4 button 2 row 9 column 2" "$(rows 1 20)"
   tmux_ send-keys -t t q
+  expect_eq "exit status" 0 "$(wait_exit)"
+  ;;
+
+query_full | query_firmware)
+  # velkor comes from the search path; the settings give the lab's
+  # password, so that the units without SNMP answer its system report.
+  mkdir -p "$work/bin" "$work/network"
+  ln -sf "$velkor" "$work/bin/velkor"
+  printf 'oriole,BlueOx\r\n' >"$work/halvex.ini"
+  if [[ $case_name == query_full ]]; then
+    mode=2
+    # An operator's own folder named tmp keeps what it holds.
+    mkdir -p "$work/tmp"
+    echo mine >"$work/tmp/notes.txt"
+    expected=(
+      "10.42.23.1   | Ver = Unit 2.6.0 build 480...     3    87  -54  -99"
+      "10.42.23.2   | Ver = Unit 2.6.0 build 480..."
+      "10.42.23.5   | Ver = Unit 2.5.1 build 471...     1    72  -59 -101"
+      "10.42.23.9   | Ver = Timeout: No Response from 10.42.23.9"
+      "10.42.23.17  | Ver = Timeout: No Response from 10.42.23.17"
+      "10.42.23.33  | Ver = Timeout: No Response from 10.42.23.33"
+      "10.42.23.64  | Ver = Unit 2.5.0 build 465...     2    64  -61 -102"
+      "10.42.23.99  | Ver = Unit 2.4.9 build 438...     1    51  -69 -100"
+      "10.42.23.100 | Ver = Unit 2.5.1 build 471...     1    40  -74  -99"
+      "10.42.23.128 | Ver = Unit 2.5.1 build 471...     2    66  -60 -102"
+      "10.42.23.254 | Ver = Unit 2.3.2 build 410...     1    58  -65  -99"
+    )
+  else
+    mode=1
+    rm -rf "$work/tmp"
+    expected=(
+      "10.42.23.1   | Ver = Unit 2.6.0 build 480..."
+      "10.42.23.2   | Ver = Unit 2.6.0 build 480..."
+      "10.42.23.5   | Ver = Unit 2.5.1 build 471..."
+      "10.42.23.9   | Ver = Timeout: No Response from 10.42.23.9"
+      "10.42.23.17  | Ver = Timeout: No Response from 10.42.23.17"
+      "10.42.23.33  | Ver = Timeout: No Response from 10.42.23.33"
+      "10.42.23.64  | Ver = Unit 2.5.0 build 465..."
+      "10.42.23.99  | Ver = Unit 2.4.9 build 438..."
+      "10.42.23.100 | Ver = Unit 2.5.1 build 471..."
+      "10.42.23.128 | Ver = Unit 2.5.1 build 471..."
+      "10.42.23.254 | Ver = Unit 2.3.2 build 410..."
+    )
+  fi
+  start 115x45 env PATH="$work/bin:$PATH" "$halvex" 10.42.23.1
+  wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
+  tmux_ send-keys -t t $mode Enter
+  wait_for "Checking CPEs 10.42.23.x/24. CRTL-BREAK to abort." 20 || exit 1
+  # Three units without SNMP cost a walk's time-out each.
+  wait_for "${expected[-1]}" 60 || exit 1
+  top=$(row_of "Checking CPEs")
+  expect_eq "rule" "$(printf '=%.0s' {1..50})" "$(rows $((top + 1)) $((top + 1)))"
+  expect_eq "progress lines" "$(printf '%s\n' "${expected[@]}")" \
+    "$(rows $((top + 2)) $((top + 1 + ${#expected[@]})))"
+  # The heading in yellow; a walk's error in light red while it runs.
+  [[ $(colour_row "$top") == $'\e[93mChecking CPEs'* ]] || fail "heading colour: $(colour_row "$top" | cat -v)"
+  [[ $(colour_row "$(row_of "10.42.23.9 ")") == *$'\e[91mTimeout: No Response'* ]] ||
+    fail "time-out colour: $(colour_row "$(row_of "10.42.23.9 ")" | cat -v)"
+  if ((mode == 2)); then
+    # More than one registration in magenta, one in the line's yellow.
+    [[ $(colour_row "$(row_of "10.42.23.1 ")") == *$'\e[95m 3 '* ]] ||
+      fail "registrations colour: $(colour_row "$(row_of "10.42.23.1 ")" | cat -v)"
+    [[ $(colour_row "$(row_of "10.42.23.5 ")") != *$'\e[95m'* ]] || fail "one registration in magenta"
+    expect_eq "the foreign file" "mine" "$(cat "$work/tmp/notes.txt")"
+    expect_eq "nothing of the query left in tmp" "notes.txt" "$(ls -A "$work/tmp")"
+  else
+    [[ ! -e $work/tmp ]] || fail "the scratch folder is still there: $(ls -A "$work/tmp")"
+  fi
+  tmux_ send-keys -t t Escape
+  wait_for "or just RETURN by itself to quit. >" || exit 1
+  tmux_ send-keys -t t x Enter
   expect_eq "exit status" 0 "$(wait_exit)"
   ;;
 

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Runs one end-to-end case of halvex inside a fresh lab network.
-#   lab_test.sh CASE HALVEX CONSOLE_EVENTS [--unitsim PROGRAM]
+#   lab_test.sh CASE HALVEX CONSOLE_EVENTS VELKOR [--unitsim PROGRAM]
 # Exit 77 (skipped) when the lab cannot be created on this machine.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
-case_name=$1 halvex=$2 events=$3
-shift 3
+case_name=$1 halvex=$2 events=$3 velkor=$4
+shift 4
 
 if ! "$root/lab/run-lab.sh" --check; then
   echo "SKIPPED: the lab network cannot be created here (needs root or user namespaces)"
@@ -14,7 +14,7 @@ if ! "$root/lab/run-lab.sh" --check; then
 fi
 if [[ $case_name != lab ]]; then
   exec "$root/lab/run-lab.sh" --lab "$root/lab/default-lab.toml" "$@" -- \
-    bash "$here/in_lab.sh" "$case_name" "$halvex" "$events"
+    bash "$here/in_lab.sh" "$case_name" "$halvex" "$events" "$velkor"
 fi
 
 # The lab itself: inside, every unit is served; afterwards nothing of it is
@@ -22,7 +22,7 @@ fi
 record=$(mktemp)
 trap 'rm -f "$record"' EXIT
 HALVEX_LAB_RECORD=$record "$root/lab/run-lab.sh" --lab "$root/lab/default-lab.toml" "$@" -- \
-  bash "$here/in_lab.sh" lab "$halvex" "$events"
+  bash "$here/in_lab.sh" lab "$halvex" "$events" "$velkor"
 status=$?
 ((status == 0)) || exit "$status"
 read -r netns run <"$record"
