@@ -22,7 +22,12 @@ inline constexpr int kScreenColumns = 115;
 namespace color {
 inline constexpr int kBlack = 0;
 inline constexpr int kGreen = 2;
+inline constexpr int kCyan = 3;
+inline constexpr int kRed = 4;
 inline constexpr int kLightGrey = 7;
+inline constexpr int kDarkGrey = 8;
+inline constexpr int kLightBlue = 9;
+inline constexpr int kLightGreen = 10;
 inline constexpr int kLightCyan = 11;
 inline constexpr int kLightRed = 12;
 inline constexpr int kLightMagenta = 13;
@@ -42,6 +47,13 @@ class ScreenDevice {
   virtual void Present() = 0;
   // The next key or mouse event; blocks.  Nothing when input has ended.
   virtual std::optional<InputEvent> NextEvent() = 0;
+  // The next event if one comes within `timeoutMs` (0: only one already
+  // waiting); nothing otherwise.
+  virtual std::optional<InputEvent> PollEvent(int timeoutMs) = 0;
+  // While a child program shares the screen: keys such as Ctrl-C arrive as
+  // plain keys, to be handed to the child, and the interrupt signals that
+  // the keyboard can still raise leave the manager alone.
+  virtual void PassKeysToChild(bool on) = 0;
 };
 
 // Thrown when the keyboard has gone (the terminal closed): nothing more can
@@ -80,6 +92,8 @@ class Console {
   std::string ReadLine();
   // The next key or mouse event.  Throws InputClosed.
   InputEvent WaitEvent();
+  std::optional<InputEvent> PollEvent(int timeoutMs) { return device_.PollEvent(timeoutMs); }
+  void PassKeysToChild(bool on) { device_.PassKeysToChild(on); }
 
   int Row() const { return row_; }
   int Column() const { return column_; }

@@ -1,17 +1,41 @@
 // halvex: the device manager.  Start-up is here; everything else is in
 // halvex_core.
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <thread>
 #include <cstdio>
 #include <random>
 #include <string>
 
 #include "console.h"
 #include "device_query.h"
+#include "device_table.h"
+#include "screen_child.h"
+#include "subprocess.h"
 #include "icmp.h"
 #include "settings.h"
 #include "startup.h"
 #include "sweep.h"
 #include "terminal.h"
+
+namespace {
+
+// F10: the help file in the pager ($PAGER, else less) on the same terminal.
+// A missing file or pager changes nothing.
+void ShowHelp(halvex::Terminal& terminal) {
+  if (!std::filesystem::is_regular_file(halvex::kHelpFile)) return;
+  std::vector<std::string> argv;
+  const char* pager = std::getenv("PAGER");
+  std::istringstream words(pager != nullptr && *pager ? pager : "less");
+  for (std::string word; words >> word;) argv.push_back(word);
+  if (argv.empty()) return;
+  argv.push_back(halvex::kHelpFile);
+  terminal.RunOnTerminal(argv);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace halvex;
@@ -51,7 +75,17 @@ int main(int argc, char** argv) {
   int status = 1;
   try {
     QuerySetup query(console);
-    Manager manager(console, sweep, query, settings);
+    TableSetup table(console);
+    table.runOnScreen = [&console](const std::vector<std::string>& argv) {
+      RunOnScreen(argv, console);
+    };
+    table.startDetached = [](const std::vector<std::string>& argv) { StartDetached(argv); };
+    table.showHelp = [&terminal] { ShowHelp(*terminal); };
+    table.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    if (const char* program = std::getenv("HALVEX_TERMINAL"); program != nullptr && *program) {
+      table.terminalProgram = program;
+    }
+    Manager manager(console, sweep, query, table, settings);
     status = manager.Run(target);
   } catch (const InputClosed&) {
     terminal->Close();

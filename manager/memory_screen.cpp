@@ -16,8 +16,16 @@ void MemoryScreen::ScrollUp(int background) {
 
 void MemoryScreen::ClearAll(int background) {
   firstRowsCleared.push_back(Row(1));
+  screensCleared.push_back(Rows());
   for (auto& row : cells_) row.fill(Cell{' ', 7, background});
   ++clears;
+}
+
+std::optional<InputEvent> MemoryScreen::PollEvent(int) {
+  if (events_.empty()) return std::nullopt;
+  InputEvent e = events_.front();
+  events_.pop_front();
+  return e;
 }
 
 std::optional<InputEvent> MemoryScreen::NextEvent() {

@@ -33,6 +33,9 @@ class MemoryScreen : public ScreenDevice {
   }
   void Present() override {}
   std::optional<InputEvent> NextEvent() override;
+  // Scripted events come at once; an empty queue is no event (never the end).
+  std::optional<InputEvent> PollEvent(int timeoutMs) override;
+  void PassKeysToChild(bool on) override { keysToChild = on; }
 
   // Queues the characters of `text` as key events, and Enter for '\n'.
   void Type(const std::string& text);
@@ -50,8 +53,10 @@ class MemoryScreen : public ScreenDevice {
   int cursorColumn = 1;
   int scrolls = 0;
   int clears = 0;
-  // Row 1 as each clear found it.
+  bool keysToChild = false;
+  // Row 1 as each clear found it, and the whole screen.
   std::vector<std::string> firstRowsCleared;
+  std::vector<std::vector<std::string>> screensCleared;
   // Rows that scrolled off the top, oldest first.
   std::vector<std::string> scrolledOff;
   // Called when the scripted events run out, before input is reported closed.

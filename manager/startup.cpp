@@ -31,13 +31,18 @@ const std::vector<std::string>& UsageLines() {
 int Manager::Run(const std::string& commandLine) {
   std::string target = TrimSpaces(commandLine);
   bool firstCall = true;
+  tableSetup_.password = settings_.password;
   while (startBlock(target, firstCall)) {
     firstCall = false;
     target.clear();
-    runSweep(sweep_, prefix_, table_);
-    runQuery(query_, prefix_, mode_, settings_, table_);
-    WaitForEscape();
-    console_.Clear();
+    for (;;) {
+      screen_.ClearSelection();  // every sweep starts with nothing selected
+      runSweep(sweep_, prefix_, table_);
+      runQuery(query_, prefix_, mode_, settings_, table_);
+      tableSetup_.velkor = query_.velkor;
+      if (screen_.Run(table_, prefix_) == TableExit::kEscape) break;
+      table_.ClearSweep();  // F5: the same block again
+    }
   }
   console_.Clear();
   console_.MoveTo(40, 1);
@@ -86,11 +91,6 @@ void Manager::AskMode() {
     console_.NewLine();
   }
   console_.SetColor(color::kLightGrey);
-}
-
-void Manager::WaitForEscape() {
-  while (!console_.WaitEvent().IsKey(kEscape)) {
-  }
 }
 
 }  // namespace halvex

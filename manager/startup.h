@@ -1,7 +1,7 @@
 // The front of the manager: the usage text, the mode question, the address
 // prompt and the block prefix, and the round from one block to the next.
-// After a block's sweep and device query the manager waits for Esc and
-// asks for the next block.
+// After a block's sweep and device query the device table runs until Esc,
+// which asks for the next block, or F5, which sweeps the block again.
 #pragma once
 
 #include <string>
@@ -10,6 +10,7 @@
 #include "console.h"
 #include "device_entry.h"
 #include "device_query.h"
+#include "device_table.h"
 #include "settings.h"
 #include "sweep.h"
 
@@ -23,8 +24,14 @@ const std::vector<std::string>& UsageLines();
 
 class Manager {
  public:
-  Manager(Console& console, SweepSetup& sweep, QuerySetup& query, Settings settings)
-      : console_(console), sweep_(sweep), query_(query), settings_(std::move(settings)) {}
+  Manager(Console& console, SweepSetup& sweep, QuerySetup& query, TableSetup& table,
+          Settings settings)
+      : console_(console),
+        sweep_(sweep),
+        query_(query),
+        tableSetup_(table),
+        settings_(std::move(settings)),
+        screen_(table) {}
 
   // Runs until the operator answers the address prompt with nothing or "x";
   // gives the exit status (2 when started without a target).
@@ -34,6 +41,7 @@ class Manager {
   const std::string& prefix() const { return prefix_; }
   const Settings& settings() const { return settings_; }
   const DeviceTable& table() const { return table_; }
+  DeviceTableScreen& screen() { return screen_; }
 
  private:
   // Clears the block's tables and settles the next target; false when the
@@ -41,13 +49,14 @@ class Manager {
   // asks for the mode; later calls ask only for the address.
   bool startBlock(std::string target, bool firstCall);
   void AskMode();
-  void WaitForEscape();
 
   Console& console_;
   SweepSetup& sweep_;
   QuerySetup& query_;
+  TableSetup& tableSetup_;
   Settings settings_;
   DeviceTable table_;
+  DeviceTableScreen screen_;
   int mode_ = 0;
   int exitStatus_ = 0;
   std::string prefix_;

@@ -31,9 +31,17 @@ class StartupTest : public testing::Test {
   std::vector<std::string> RunUntilInputEnds(const std::string& commandLine) {
     std::vector<std::string> rows;
     screen.onInputEnd = [&] { rows = screen.Rows(); };
-    Manager manager(console, sweep, query, Settings{});
+    Manager manager(console, sweep, query, tableSetup, Settings{});
     EXPECT_THROW(manager.Run(commandLine), InputClosed);
     return rows;
+  }
+
+  // The screen of the sweep and query, as the device table found it.
+  std::vector<std::string> SweepScreen() {
+    for (const std::vector<std::string>& rows : screen.screensCleared) {
+      if (!rows.empty() && rows[0].rfind("Scanning ", 0) == 0) return rows;
+    }
+    return {};
   }
 
   MemoryScreen screen;
@@ -41,6 +49,7 @@ class StartupTest : public testing::Test {
   FakeEcho echo;
   SweepSetup sweep{console, echo};
   QuerySetup query{console};
+  TableSetup tableSetup{console};
   std::vector<std::string> commands;
 };
 
@@ -71,7 +80,7 @@ TEST_F(StartupTest, WithoutATargetShowsUsageModeQuestionAndAddressPrompt) {
 
 TEST_F(StartupTest, EnterAloneAtTheAddressPromptEndsWithStatus2) {
   screen.Type("2\n\n");
-  Manager manager(console, sweep, query, Settings{});
+  Manager manager(console, sweep, query, tableSetup, Settings{});
   EXPECT_EQ(manager.Run(""), 2);
   EXPECT_EQ(manager.mode(), 2);
   EXPECT_EQ(screen.Rows(), std::vector<std::string>{});
@@ -98,7 +107,8 @@ TEST_F(StartupTest, ModeAnswersOtherThan1Or2AreAskedAgain) {
 TEST_F(StartupTest, ATargetOnTheCommandLineSkipsUsageAndAddressPrompt) {
   echo.replies[5] = FakeEcho::Answer(3'000);
   screen.Type("1\n");
-  std::vector<std::string> rows = RunUntilInputEnds("  10.42.23.77  ");
+  RunUntilInputEnds("  10.42.23.77  ");
+  std::vector<std::string> rows = SweepScreen();
   ASSERT_GE(rows.size(), 7u);
   EXPECT_EQ(rows[0], "Scanning 10.42.23.x/24 to find 'alive' hosts.");
   EXPECT_EQ(rows[5], "   1    10.42.23.5 =  3 ms");
@@ -108,7 +118,7 @@ TEST_F(StartupTest, ATargetOnTheCommandLineSkipsUsageAndAddressPrompt) {
 TEST_F(StartupTest, EscapeAsksForTheNextBlockWithoutTheModeQuestion) {
   echo.replies[5] = FakeEcho::Answer(3'000);
   screen.Type("1\n");
-  screen.Queue(InputEvent::Scan(scan::kF5));  // not yet anything
+  screen.Queue(InputEvent::Scan(scan::kF5));  // the same block again
   screen.Queue(InputEvent::Mouse(mouse::kPressed, mouse::kLeft, 6, 6));
   screen.Queue(InputEvent::Key(kEscape));
   std::vector<std::string> rows = RunUntilInputEnds("10.42.23.1");
@@ -124,13 +134,14 @@ TEST_F(StartupTest, LowerCaseXEndsWithStatus0AfterACommandLineTarget) {
   screen.Type("1\n");
   screen.Queue(InputEvent::Key(kEscape));
   screen.Type("x\n");
-  Manager manager(console, sweep, query, Settings{});
+  Manager manager(console, sweep, query, tableSetup, Settings{});
   EXPECT_EQ(manager.Run("10.42.23.1"), 0);
 }
 
 TEST_F(StartupTest, UpperCaseXIsATargetWithTheDotPrefix) {
   screen.Type("1\nX\n");
-  std::vector<std::string> rows = RunUntilInputEnds("");
+  RunUntilInputEnds("");
+  std::vector<std::string> rows = SweepScreen();
   ASSERT_GE(rows.size(), 6u);
   EXPECT_EQ(rows[0], "Scanning .x/24 to find 'alive' hosts.");
   EXPECT_EQ(rows[5], " Found 0 Alive hosts, in 0 seconds...");
@@ -148,7 +159,7 @@ TEST_F(StartupTest, AnEscapeClearsTheTablesOfTheBlock) {
   echo.replies[5] = FakeEcho::Answer(3'000);
   screen.Type("1\n");
   screen.Queue(InputEvent::Key(kEscape));
-  Manager manager(console, sweep, query, Settings{});
+  Manager manager(console, sweep, query, tableSetup, Settings{});
   std::vector<std::string> rows;
   bool aliveAtPrompt = true;
   screen.onInputEnd = [&] { aliveAtPrompt = manager.table()[5].alive == 1; };

@@ -151,6 +151,16 @@ ChildOutcome RunCaptured(const std::vector<std::string>& argv, const CaptureOpti
   return outcome;
 }
 
+int RunShared(const std::vector<std::string>& argv) {
+  FileActions files;
+  pid_t pid = -1;
+  if (!Spawn(argv, files, pid)) return -1;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 bool StartDetached(const std::vector<std::string>& argv) {
   FileActions files;
   posix_spawn_file_actions_addopen(&files.actions, 0, "/dev/null", O_RDONLY, 0);

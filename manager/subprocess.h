@@ -41,6 +41,11 @@ struct CaptureOptions {
 // When the output file cannot be created the child is not started.
 ChildOutcome RunCaptured(const std::vector<std::string>& argv, const CaptureOptions& options);
 
+// Runs a program on the manager's own terminal (standard input, output
+// and error shared) and waits for it; its exit status, or -1 when it could
+// not be started.
+int RunShared(const std::vector<std::string>& argv);
+
 // Starts a program that runs on its own: not waited for, no handle kept,
 // standard input and output on the null device.  False when it could not be
 // started.

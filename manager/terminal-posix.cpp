@@ -15,6 +15,7 @@
 
 #include "colors.h"
 #include "mouse_decoder.h"
+#include "subprocess.h"
 
 namespace halvex {
 
@@ -174,26 +175,29 @@ class CursesTerminal : public Terminal {
   std::optional<InputEvent> NextEvent() override {
     int failures = 0;
     for (;;) {
-      errno = 0;
-      int key = wgetch(pad_);
-      if (key == ERR) {
-        if (errno == EINTR) continue;
-        if (++failures >= 3) return std::nullopt;  // the terminal has gone
-        continue;
-      }
-      failures = 0;
-      if (key == KEY_RESIZE) {
-        Present();
-        continue;
-      }
-      if (key == kMouseReportKey) {
-        if (auto e = ReadMouseReport()) return e;
-        continue;
-      }
-      if (key == KEY_ENTER || key == '\r' || key == '\n') return InputEvent::Key(13);
-      if (key == KEY_BACKSPACE || key == 127 || key == 8) return InputEvent::Key(8);
-      if (key >= 1 && key <= 255) return InputEvent::Key(key);
-      if (int scan = ScanCodeOf(key)) return InputEvent::Scan(scan);
+      bool failed = false;
+      if (auto e = ReadEvent(-1, failed)) return e;
+      if (!failed) continue;
+      if (++failures >= 3) return std::nullopt;  // the terminal has gone
+    }
+  }
+
+  std::optional<InputEvent> PollEvent(int timeoutMs) override {
+    bool failed = false;
+    std::optional<InputEvent> e = ReadEvent(timeoutMs, failed);
+    return e;
+  }
+
+  void PassKeysToChild(bool on) override {
+    if (on) {
+      raw();
+      std::signal(SIGINT, SIG_IGN);
+      std::signal(SIGQUIT, SIG_IGN);
+    } else {
+      noraw();
+      cbreak();
+      std::signal(SIGINT, OnFatalSignal);
+      std::signal(SIGQUIT, OnFatalSignal);
     }
   }
 
@@ -208,6 +212,17 @@ class CursesTerminal : public Terminal {
     WriteText(kMouseOn);
     clearok(curscr, TRUE);
     Present();
+  }
+
+  bool RunOnTerminal(const std::vector<std::string>& argv) override {
+    Suspend();
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGQUIT, SIG_IGN);
+    int status = RunShared(argv);
+    std::signal(SIGINT, OnFatalSignal);
+    std::signal(SIGQUIT, OnFatalSignal);
+    Resume();
+    return status != -1;
   }
 
   void Close() override {
@@ -238,6 +253,29 @@ class CursesTerminal : public Terminal {
       pairs_[key] = pair;
     }
     return COLOR_PAIR(pair) | (fg.bold ? A_BOLD : A_NORMAL);
+  }
+
+  // One key or mouse event within timeoutMs (-1: no limit).  `failed` is
+  // set when the terminal gave an error rather than a time-out.
+  std::optional<InputEvent> ReadEvent(int timeoutMs, bool& failed) {
+    wtimeout(pad_, timeoutMs);
+    errno = 0;
+    int key = wgetch(pad_);
+    wtimeout(pad_, -1);
+    if (key == ERR) {
+      failed = timeoutMs < 0 && errno != EINTR;
+      return std::nullopt;
+    }
+    if (key == KEY_RESIZE) {
+      Present();
+      return std::nullopt;
+    }
+    if (key == kMouseReportKey) return ReadMouseReport();
+    if (key == KEY_ENTER || key == '\r' || key == '\n') return InputEvent::Key(13);
+    if (key == KEY_BACKSPACE || key == 127 || key == 8) return InputEvent::Key(8);
+    if (key >= 1 && key <= 255) return InputEvent::Key(key);
+    if (int scan = ScanCodeOf(key)) return InputEvent::Scan(scan);
+    return std::nullopt;
   }
 
   // The rest of a report after "ESC [ <": digits and semicolons, then M or m.

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "console.h"
 
@@ -18,6 +19,10 @@ class Terminal : public ScreenDevice {
   // Takes it again and turns the mouse reports back on.
   virtual void Resume() = 0;
   virtual void Close() = 0;
+  // Gives the terminal to a program (a pager) until it ends, the manager
+  // deaf to the keyboard's interrupts meanwhile, then takes it back as it
+  // was.  False when the program could not be started.
+  virtual bool RunOnTerminal(const std::vector<std::string>& argv) = 0;
 };
 
 // Sets the terminal up: title, a very visible cursor, mouse reports, a short

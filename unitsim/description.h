@@ -53,6 +53,9 @@ struct UnitSettings {
   std::uint32_t flash_steps = 10;  // progress messages per flashing step
   std::uint32_t flash_step_ms = 150;
   bool flash_bootrom = false;      // also write and verify the boot ROM
+  // An image sent without the apply flag is installed at once, as though
+  // the operator had then chosen 'Upgrade Firmware' on the unit.
+  bool install_uploads = false;
 
   // How the unit answers (agent_keys.cpp): its SNMP agent in the lab, and
   // the management server's manners.

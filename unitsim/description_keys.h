@@ -51,7 +51,7 @@ bool BasicKeys(const KeySite& site, UnitSettings& settings);
 
 // File transfer and firmware keys: config_min_bytes, config_max_bytes,
 // text_min_bytes, text_max_bytes, firmware_min_bytes, firmware_max_bytes,
-// support_drive, flash_steps, flash_step_ms, flash_bootrom.
+// support_drive, flash_steps, flash_step_ms, flash_bootrom, install_uploads.
 bool TransferKeys(const KeySite& site, UnitSettings& settings);
 
 // SNMP agent and server manners: snmp, community, snmp_description,

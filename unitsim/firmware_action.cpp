@@ -72,6 +72,15 @@ bool Flash(Channel& channel, const UnitSettings& settings, std::uint32_t size,
   return ok && flasher.Say("Upgrade complete") && flasher.Say("done");
 }
 
+// The unit runs the image's firmware from now on, also after a restart.
+void Install(Unit& unit, const ImageVersion& version) {
+  unit.state.With([&](UnitStateData& d) {
+    d.firmware = version.version;
+    d.build = version.build;
+  });
+  SaveInstalledFirmware(unit.description, {version.version, version.build});
+}
+
 }  // namespace
 
 Outcome HandleFirmware(ActionContext& context) {
@@ -105,20 +114,19 @@ Outcome HandleFirmware(ActionContext& context) {
   context.notes.push_back(version ? "image of " + version->version + " build " + version->build
                                   : std::string("image without a version header"));
   if (!(context.request.flags & velkor::kOptionApply)) {
-    context.notes.push_back("image kept, not applied");
+    if (s.install_uploads && version) {
+      Install(unit, *version);
+      context.notes.push_back("image installed without the flashing display");
+    } else {
+      context.notes.push_back("image kept, not applied");
+    }
     return Outcome::kFinish;
   }
 
   if (!context.channel.SendReply(velkor::kStatusOk)) return Outcome::kClose;
   // The unit flashes the image whether or not the client stays to watch.
   bool watched = Flash(context.channel, s, size, version);
-  if (version) {
-    unit.state.With([&](UnitStateData& d) {
-      d.firmware = version->version;
-      d.build = version->build;
-    });
-    SaveInstalledFirmware(unit.description, {version->version, version->build});
-  }
+  if (version) Install(unit, *version);
   context.notes.push_back(watched ? "flashed" : "flashed, client gone during the display");
   return watched ? Outcome::kFinish : Outcome::kClose;
 }

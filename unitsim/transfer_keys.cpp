@@ -33,6 +33,8 @@ bool TransferKeys(const KeySite& site, UnitSettings& s) {
     s.flash_step_ms = static_cast<std::uint32_t>(site.Integer(0, 60000));
   } else if (key == "flash_bootrom") {
     s.flash_bootrom = site.Boolean();
+  } else if (key == "install_uploads") {
+    s.install_uploads = site.Boolean();
   } else {
     return false;
   }
