@@ -1,5 +1,7 @@
 #include "child_output.h"
 
+#include <algorithm>
+
 namespace halvex {
 
 void ChildOutput::Flush() {
@@ -33,7 +35,7 @@ void ChildOutput::Write(std::string_view bytes) {
     } else if (c == '\t') {
       Flush();
       int next = ((console_.Column() - 1) / 8 + 1) * 8 + 1;
-      if (next <= kScreenColumns) console_.Print(std::string(next - console_.Column(), ' '));
+      console_.MoveTo(console_.Row(), std::min(next, kScreenColumns));
     } else if (c >= 32 && c < 127) {
       pending_ += static_cast<char>(c);
     } else if (c >= 128) {

@@ -22,7 +22,7 @@ void MemoryScreen::ClearAll(int background) {
 }
 
 std::optional<InputEvent> MemoryScreen::PollEvent(int) {
-  if (events_.empty()) return std::nullopt;
+  if (events_.empty() || (holdEvents && holdEvents())) return std::nullopt;
   InputEvent e = events_.front();
   events_.pop_front();
   return e;

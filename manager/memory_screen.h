@@ -59,6 +59,9 @@ class MemoryScreen : public ScreenDevice {
   std::vector<std::vector<std::string>> screensCleared;
   // Rows that scrolled off the top, oldest first.
   std::vector<std::string> scrolledOff;
+  // While this says so, polling finds no event (a person waiting for a
+  // prompt before typing).
+  std::function<bool()> holdEvents;
   // Called when the scripted events run out, before input is reported closed.
   std::function<void()> onInputEnd;
 
