@@ -74,6 +74,65 @@ lab_hosts() {
   grep -o '^address = "[0-9.]*"' "$root/lab/default-lab.toml" | grep -o '[0-9]*"$' | tr -d '"'
 }
 
+
+# A working folder as an operator has it: velkor on the search path, the
+# settings, firmware images, the help file, and recorders standing in for
+# the terminal program and the pager (each writes its arguments, one a
+# line, to a log).
+setup_work() {  # SETTINGS-LINE
+  mkdir -p "$work/bin" "$work/network"
+  ln -sf "$velkor" "$work/bin/velkor"
+  printf '%s\r\n' "$1" >"$work/halvex.ini"
+  "$root/lab/firmware-images.sh" "$work/firmware"
+  cp "$root/manager/readme.txt" "$work/readme.txt"
+  local name
+  for name in terminal pager; do
+    printf '#!/bin/sh\nprintf "%%s\\n" "$@" >>%q\n' "$work/$name.log" >"$work/bin/$name"
+    chmod +x "$work/bin/$name"
+  done
+}
+start_manager() {  # MODE [TARGET]
+  start 115x45 env PATH="$work/bin:$PATH" HALVEX_TERMINAL="$work/bin/terminal" \
+    PAGER="$work/bin/pager" "$halvex" "${2:-10.42.23.1}"
+  wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
+  tmux_ send-keys -t t "$1" Enter
+  wait_table 60 || exit 1
+}
+wait_file() {  # FILE: until it has something, at most 5 s
+  local tries=100
+  while ((tries-- > 0)); do
+    [[ -s $1 ]] && return 0
+    sleep 0.05
+  done
+}
+wait_table() { wait_for "F5=Refresh  F7=All  F8=None  F9=Batch  F10=Help" "${1:-20}"; }
+mouse() {  # BUTTON-CODE ROW COLUMN: press and release
+  tmux_ send-keys -t t -l $'\e[<'"$1;$3;$2"'M'$'\e[<'"$1;$3;$2"'m'
+  sleep 0.1
+}
+click() { mouse 0 "$1" "${2:-10}"; }
+double_click() {  # ROW [COLUMN]: two presses and releases in one go
+  local at="${2:-10};$1"
+  tmux_ send-keys -t t -l "$(printf '\e[<0;%sM\e[<0;%sm\e[<0;%sM\e[<0;%sm' "$at" "$at" "$at" "$at")"
+  sleep 0.2
+}
+right_click() { mouse 2 "$1" "${2:-10}"; }
+keys() { tmux_ send-keys -t t "$@"; sleep 0.1; }
+# A table row as the table draws it, its PING column as N (loopback
+# answers in well under a millisecond, but a loaded machine may show 1).
+table_row() {  # N IP MAC Q SIG NSE DB RX TX FIRMWARE HARDWARE
+  printf '%3s  %-13s%-13s%3s %3s %4s    N  %2s %2s %2s%24s%-17s%s' "${@:1:9}" "" "${10}" "${11}" |
+    sed 's/ *$//'
+}
+table_rows() { rows 4 "$1" | sed -E 's/^(.{44}).{4}/\1   N/'; }
+# True when a row starts with TEXT and its first colour is SGR.
+row_starts_in() {  # ROW SGR TEXT
+  local line plain
+  line=$(colour_row "$1")
+  plain=$(sed 's/\x1b\[[0-9;]*m//g' <<<"$line")
+  [[ $plain == "$3"* && $(grep -o -m1 $'\e\\[[0-9;]*m' <<<"$line" | head -1) == $'\e['"$2m" ]]
+}
+
 usage_text() {
   cat <<'TEXT'
 
@@ -374,6 +433,197 @@ query_full | query_firmware)
   wait_for "or just RETURN by itself to quit. >" || exit 1
   tmux_ send-keys -t t x Enter
   expect_eq "exit status" 0 "$(wait_exit)"
+  ;;
+
+table)
+  setup_work "oriole,BlueOx"
+  start_manager 2
+  expected=$(
+    table_row 1 10.42.23.1 000C42170101 87 -54 -99 23 12 24 2.6.0 ARX-500
+    echo; table_row 2 10.42.23.2 MULTIPLE "" "" "" "" "" "" 2.6.0 ARX-500
+    echo; table_row 3 10.42.23.5 000C42170501 72 -59 -101 39 24 24 2.5.1 ARX-200
+    echo; table_row 4 10.42.23.9 "" "" "" "" "" "" "" 2.4.9 CPE-110
+    echo; table_row 5 10.42.23.17 "" "" "" "" "" "" "" "OLD VERSION" ""
+    echo; table_row 6 10.42.23.33 "" "" "" "" "" "" "" UNKNOWN ""
+    echo; table_row 7 10.42.23.64 000C42176401 64 -61 -102 29 6 11 2.5.0 ARX-300
+    echo; table_row 8 10.42.23.99 000C42179901 51 -69 -100 27 6 6 2.4.9 ARX-200
+    echo; table_row 9 10.42.23.100 000C4217A001 40 -74 -99 24 12 0 2.5.1 CPE-110
+    echo; table_row 10 10.42.23.128 000C42172801 66 -60 -102 20 5 0 2.5.1 ARX-300
+    echo; table_row 11 10.42.23.200 "" "" "" "" "" "" "" "VERSION 1.?.?" XSCALE-ZEB
+    echo; table_row 12 10.42.23.254 000C4217FE01 58 -65 -99 30 11 0 2.3.2 CPE-220
+  )
+  expect_eq "top bar" " Esc=Quit                               F5=Refresh  F7=All  F8=None  F9=Batch  F10=Help   Page 1 of 1  CPE 1 to 12" "$(rows 1 1)"
+  expect_eq "headings" "     IP ADDRESS   MAC ADDRESS   Q% SIG  NSE PING  dB RX TX                        Firmware         Hardware" "$(rows 3 3)"
+  expect_eq "rows" "$expected" "$(table_rows 15)"
+  expect_eq "nothing below the rows" "" "$(rows 16 44 | tr -d ' \n')"
+  expect_eq "bottom bar" "                       Left Mouse= Select    Double Click= Putty    Right Mouse= Upload" "$(rows 45 45)"
+  [[ $(colour_row 1) == *$'\e[30m'*$'\e[100m'* || $(colour_row 1) == *$'\e[100m'*$'\e[30m'* ]] ||
+    fail "top bar colours: $(colour_row 1 | cat -v)"
+  [[ $(colour_row 4) == *$'\e[94m000C42170101'*$'\e[32m2.6.0'*$'\e[93mARX-500'* ]] ||
+    fail "row colours: $(colour_row 4 | cat -v)"
+  [[ $(colour_row 7) == *$'\e[31m2.4.9'* ]] || fail "velkor's answer not in red: $(colour_row 7 | cat -v)"
+  [[ $(colour_row 8) == *$'\e[91mOLD VERSION'* ]] || fail "OLD VERSION colour: $(colour_row 8 | cat -v)"
+  row_starts_in 4 37 "  1  10.42.23.1" || fail "row start colour: $(colour_row 4 | cat -v)"
+
+  # A left click toggles a unit; clicks beside the units change nothing.
+  click 4
+  row_starts_in 4 91 "  1  10.42.23.1" || fail "selected row: $(colour_row 4 | cat -v)"
+  click 4 12  # another cell: not a double click
+  row_starts_in 4 37 "  1  10.42.23.1" || fail "unselected row: $(colour_row 4 | cat -v)"
+  before=$(tmux_ capture-pane -p -e -t t)
+  click 3; click 45; click 20; click 2
+  expect_eq "clicks beside the units" "$before" "$(tmux_ capture-pane -p -e -t t)"
+
+  # F7 and F8, and the batch menu with nothing selected.
+  keys F7
+  row_starts_in 15 91 " 12  10.42.23.254" || fail "F7: $(colour_row 15 | cat -v)"
+  keys F8
+  row_starts_in 15 37 " 12  10.42.23.254" || fail "F8: $(colour_row 15 | cat -v)"
+  keys F9
+  wait_for "  NO CPE's SELECTED...  NOTHING TO DO!  Exiting..." || exit 1
+  wait_table || exit 1
+
+  # 0, a number out of range, letters and "yes" all come back without an upload.
+  click 6
+  for answers in "0" "3" "abc" "1 yes"; do
+    keys F9
+    wait_for "  Batch Menu:  ESC=Exit  1=Firmware  2=Reboot" || exit 1
+    keys 1
+    wait_for " 2 = ARX-200-2.7.0.pkg" || exit 1
+    expect_eq "the list" $' 1 = ARX-200-2.6.1.pkg\n 2 = ARX-200-2.7.0.pkg' "$(screen | grep ' = ARX')"
+    read -r number confirm <<<"$answers"
+    keys -l "$number"; keys Enter
+    if [[ -n ${confirm:-} ]]; then
+      wait_for "ARE YOU SURE (Y/N)" || exit 1
+      keys -l "$confirm"; keys Enter
+    fi
+    wait_table || exit 1
+  done
+  keys F9
+  wait_for "  Batch Menu:" || exit 1
+  keys Escape
+  wait_table || exit 1
+  [[ ! -e $HALVEX_LAB_RUN/state/10.42.23.5_cpe-miller/firmware.txt ]] || fail "an upload happened"
+  row_starts_in 6 91 "  3  10.42.23.5" || fail "the selection went: $(colour_row 6 | cat -v)"
+
+  # The right click lists the selected units, not the clicked one.
+  right_click 7
+  wait_for "WARNING - UPLOADING FIRMWARE MAY HARM / BREAK / DESTROY YOUR BOARD!" || exit 1
+  expect_eq "warning box" "           WARNING - UPLOADING FIRMWARE MAY HARM / BREAK / DESTROY YOUR BOARD!" "$(rows 3 3)"
+  expect_eq "unit list" "  CPE's Address : 10.42.23.5       Hardware: ARX-200             Firmware: 2.5.1               Build: 4711" "$(rows 12 12)"
+  expect_eq "files" " 1 = ARX-200-2.6.1.pkg" "$(rows 15 15)"
+  keys 0 Enter
+  wait_table || exit 1
+
+  # The double click opens the terminal program; F10 the help file.
+  double_click 8
+  wait_file "$work/terminal.log"
+  expect_eq "terminal program" $'-pw\nBlueOx\nadmin@10.42.23.17' "$(cat "$work/terminal.log" 2>/dev/null)"
+  row_starts_in 8 91 "  5  10.42.23.17" || fail "the double click's first press selects: $(colour_row 8 | cat -v)"
+  keys F10
+  wait_table || exit 1
+  sleep 0.3
+  expect_eq "pager" "readme.txt" "$(cat "$work/pager.log" 2>/dev/null)"
+  expect_eq "rows after the pager" "$expected" "$(table_rows 15)"
+  keys Escape
+  wait_for "or just RETURN by itself to quit. >" || exit 1
+  keys x Enter
+  expect_eq "exit status" 0 "$(wait_exit)"
+  ;;
+
+upgrade)
+  setup_work "oriole,BlueOx"
+  start_manager 1
+  expect_eq "rows" "$(table_row 1 10.42.23.10 "" "" "" "" "" "" "" 2.5.1 ARX-200
+    echo; table_row 2 10.42.23.11 "" "" "" "" "" "" "" 2.5.0 ARX-200
+    echo; table_row 3 10.42.23.12 "" "" "" "" "" "" "" 2.4.9 CPE-110)" "$(table_rows 6)"
+  click 4; click 5
+  keys F9
+  wait_for "  Batch Menu:" || exit 1
+  keys 1
+  wait_for " 2 = ARX-200-2.7.0.pkg" || exit 1
+  keys 2 Enter
+  wait_for "ARE YOU SURE (Y/N)" || exit 1
+  keys y Enter
+  wait_for "Upgrading Firmware to 10.42.23.11" || exit 1
+  wait_for "Please select the 'Upgrade Firmware' option on the server to finish." || exit 1
+  expect_eq "the progress line drawn in place, once per unit" 2 \
+    "$(screen | grep -c '^ \[oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oO\] - 200018 (195K)$')"
+  expect_eq "completion lines" 2 "$(screen | grep -c '^Operation has completed successfuly\.$')"
+  wait_table || exit 1
+  row_starts_in 4 91 "  1  10.42.23.10" || fail "the selection went after the upload"
+  row_starts_in 5 91 "  2  10.42.23.11" || fail "the selection went after the upload"
+  expect_eq "terminal program after each upload" $'-pw\nBlueOx\nadmin@10.42.23.10\n-pw\nBlueOx\nadmin@10.42.23.11' "$(cat "$work/terminal.log")"
+  # F5 shows the new firmware, and nothing is selected any more.
+  keys F5
+  wait_for "Scanning 10.42.23.x/24" || exit 1
+  wait_table 60 || exit 1
+  expect_eq "rows after the refresh" "$(table_row 1 10.42.23.10 "" "" "" "" "" "" "" 2.7.0 ARX-200
+    echo; table_row 2 10.42.23.11 "" "" "" "" "" "" "" 2.7.0 ARX-200
+    echo; table_row 3 10.42.23.12 "" "" "" "" "" "" "" 2.4.9 CPE-110)" "$(table_rows 6)"
+  row_starts_in 4 37 "  1  10.42.23.10" || fail "a selection survived F5"
+  # Reboot.
+  click 6
+  keys F9
+  wait_for "  Batch Menu:" || exit 1
+  keys 2
+  wait_for "  YOU ARE ABOUT TO REBOOT THESE UNITS.  ARE YOU SURE (Y/N)" || exit 1
+  keys y Enter
+  wait_for "Rebooting 10.42.23.12    " || exit 1
+  wait_for "Completed..." || exit 1
+  wait_table || exit 1
+  grep -q "10.42.23.12:856 cpe-12 from .*reboot" "$HALVEX_LAB_RUN/unitsim.log" || fail "no reboot in the unit's log"
+  keys Escape
+  wait_for "or just RETURN by itself to quit. >" || exit 1
+  keys Enter
+  expect_eq "exit status" 0 "$(wait_exit)"
+  ;;
+
+upgrade_prompt)
+  # No password in the settings: velkor asks for it on the manager's screen.
+  setup_work "oriole"
+  start_manager 1
+  click 6
+  keys F9
+  wait_for "  Batch Menu:" || exit 1
+  keys 1
+  wait_for " 1 = CPE-110-2.6.1.pkg" || exit 1
+  keys 1 Enter
+  wait_for "ARE YOU SURE (Y/N)" || exit 1
+  keys y Enter
+  wait_for "Enter password:" || exit 1
+  keys -l BlueOx
+  keys Enter
+  wait_for "Operation has completed successfuly." || exit 1
+  screen | grep -q BlueOx && fail "the typed password shows on the screen"
+  wait_table || exit 1
+  keys F5
+  wait_for "Scanning 10.42.23.x/24" || exit 1
+  wait_table 60 || exit 1
+  expect_eq "the upgraded unit" "$(table_row 3 10.42.23.12 "" "" "" "" "" "" "" 2.6.1 CPE-110)" "$(table_rows 6 | tail -1)"
+  expect_eq "modes after the child" "1 1 1" "$(tmux_ display -p -t t '#{mouse_any_flag} #{mouse_all_flag} #{mouse_sgr_flag}')"
+  ;;
+
+paging)
+  setup_work "oriole,BlueOx"
+  start_manager 1
+  expect_eq "page 1" " Esc=Quit                               F5=Refresh  F7=All  F8=None  F9=Batch  F10=Help   Page 1 of 2  CPE 1 to 41" "$(rows 1 1)"
+  expect_eq "last row of page 1" " 41  10.42.23.41" "$(rows 44 44 | cut -c1-16)"
+  keys PgUp
+  wait_table || exit 1
+  expect_eq "PgUp on page 1" " 41  10.42.23.41" "$(rows 44 44 | cut -c1-16)"
+  keys PgDn
+  wait_for "Page 2 of 2  CPE 41 to 45" || exit 1
+  expect_eq "page 2" $' 41  10.42.23.41\n 42  10.42.23.42\n 43  10.42.23.43\n 44  10.42.23.44\n 45  10.42.23.45' "$(rows 4 8 | cut -c1-16)"
+  keys PgDn
+  wait_for "Page 2 of 2  CPE 41 to 45" || exit 1
+  # A click below the last row of the page selects nothing; one on it does.
+  click 9; click 8
+  row_starts_in 8 91 " 45  10.42.23.45" || fail "click on page 2: $(colour_row 8 | cat -v)"
+  expect_eq "below the rows" "" "$(rows 9 44 | tr -d ' \n')"
+  keys F7; keys PgUp
+  wait_for "Page 1 of 2  CPE 1 to 41" || exit 1
+  row_starts_in 4 91 "  1  10.42.23.1" || fail "F7 on page 1: $(colour_row 4 | cat -v)"
   ;;
 
 *)

@@ -12,9 +12,21 @@ if ! "$root/lab/run-lab.sh" --check; then
   echo "SKIPPED: the lab network cannot be created here (needs root or user namespaces)"
   exit 77
 fi
+lab_file=$root/lab/default-lab.toml
+case $case_name in
+  upgrade | upgrade_prompt) lab_file=$here/small-lab.toml ;;
+  paging)
+    # More units than a page holds.
+    lab_file=$(mktemp --suffix=.toml)
+    trap 'rm -f "$lab_file"' EXIT
+    printf '[defaults]\nhardware = "ARX-200"\n' >"$lab_file"
+    for h in $(seq 1 45); do printf '[[unit]]\naddress = "10.42.23.%d"\nname = "u%d"\n' "$h" "$h"; done >>"$lab_file"
+    ;;
+esac
 if [[ $case_name != lab ]]; then
-  exec "$root/lab/run-lab.sh" --lab "$root/lab/default-lab.toml" "$@" -- \
+  "$root/lab/run-lab.sh" --lab "$lab_file" "$@" -- \
     bash "$here/in_lab.sh" "$case_name" "$halvex" "$events" "$velkor"
+  exit
 fi
 
 # The lab itself: inside, every unit is served; afterwards nothing of it is
