@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -66,6 +68,16 @@ TEST_F(ChildTest, AProgramThatCannotStartLeavesAnEmptyAnswer) {
   std::ofstream(notRunnable) << "echo hi\n";
   EXPECT_FALSE(RunCaptured({notRunnable.string()}, options).started);
   EXPECT_FALSE(RunCaptured({}, options).started);
+}
+
+TEST_F(ChildTest, DetachedProgramsRunOnTheirOwn) {
+  fs::path marker = dir / "started";
+  fs::path program = Script("detached", "echo \"$1\" > '" + marker.string() + "'\n");
+  EXPECT_TRUE(StartDetached({program.string(), "admin@10.42.23.5"}));
+  for (int i = 0; i < 200 && Content(marker).empty(); ++i) usleep(10000);
+  EXPECT_EQ(Content(marker), "admin@10.42.23.5\n");
+  EXPECT_FALSE(StartDetached({(dir / "no-such-terminal").string(), "-pw"}));
+  EXPECT_FALSE(StartDetached({}));
 }
 
 TEST_F(ChildTest, AnOutputFileThatCannotBeMadeRunsNothing) {

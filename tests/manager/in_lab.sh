@@ -551,8 +551,10 @@ upgrade)
   start_manager 1
   expect_eq "rows" "$(table_row 1 10.42.23.10 "" "" "" "" "" "" "" 2.5.1 ARX-200
     echo; table_row 2 10.42.23.11 "" "" "" "" "" "" "" 2.5.0 ARX-200
-    echo; table_row 3 10.42.23.12 "" "" "" "" "" "" "" 2.4.9 CPE-110)" "$(table_rows 6)"
-  click 4; click 5
+    echo; table_row 3 10.42.23.12 "" "" "" "" "" "" "" 2.4.9 CPE-110
+    echo; table_row 4 10.42.23.13 "" "" "" "" "" "" "" 2.5.1 ARX-200)" "$(table_rows 7)"
+  # .13 refuses the image; the others take it.
+  click 4; click 5; click 7
   keys F9
   wait_for "  Batch Menu:" || exit 1
   keys 1
@@ -560,22 +562,24 @@ upgrade)
   keys 2 Enter
   wait_for "ARE YOU SURE (Y/N)" || exit 1
   keys y Enter
-  wait_for "Upgrading Firmware to 10.42.23.11" || exit 1
-  wait_for "Please select the 'Upgrade Firmware' option on the server to finish." || exit 1
-  expect_eq "the progress line drawn in place, once per unit" 2 \
+  wait_for "Upgrading Firmware to 10.42.23.13" || exit 1
+  wait_for "Server reported an error: File too large" || exit 1
+  expect_eq "the progress line drawn in place, once per unit that took the image" 2 \
     "$(screen | grep -c '^ \[oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oOo\.oO\] - 200018 (195K)$')"
   expect_eq "completion lines" 2 "$(screen | grep -c '^Operation has completed successfuly\.$')"
   wait_table || exit 1
   row_starts_in 4 91 "  1  10.42.23.10" || fail "the selection went after the upload"
   row_starts_in 5 91 "  2  10.42.23.11" || fail "the selection went after the upload"
-  expect_eq "terminal program after each upload" $'-pw\nBlueOx\nadmin@10.42.23.10\n-pw\nBlueOx\nadmin@10.42.23.11' "$(cat "$work/terminal.log")"
+  row_starts_in 7 91 "  4  10.42.23.13" || fail "the selection went after the upload"
+  expect_eq "terminal program after each upload" $'-pw\nBlueOx\nadmin@10.42.23.10\n-pw\nBlueOx\nadmin@10.42.23.11\n-pw\nBlueOx\nadmin@10.42.23.13' "$(cat "$work/terminal.log")"
   # F5 shows the new firmware, and nothing is selected any more.
   keys F5
   wait_for "Scanning 10.42.23.x/24" || exit 1
   wait_table 60 || exit 1
   expect_eq "rows after the refresh" "$(table_row 1 10.42.23.10 "" "" "" "" "" "" "" 2.7.0 ARX-200
     echo; table_row 2 10.42.23.11 "" "" "" "" "" "" "" 2.7.0 ARX-200
-    echo; table_row 3 10.42.23.12 "" "" "" "" "" "" "" 2.4.9 CPE-110)" "$(table_rows 6)"
+    echo; table_row 3 10.42.23.12 "" "" "" "" "" "" "" 2.4.9 CPE-110
+    echo; table_row 4 10.42.23.13 "" "" "" "" "" "" "" 2.5.1 ARX-200)" "$(table_rows 7)"
   row_starts_in 4 37 "  1  10.42.23.10" || fail "a selection survived F5"
   # Reboot.
   click 6
@@ -599,14 +603,23 @@ upgrade_prompt)
   setup_work "oriole"
   start_manager 1
   click 6
-  keys F9
-  wait_for "  Batch Menu:" || exit 1
-  keys 1
-  wait_for " 1 = CPE-110-2.6.1.pkg" || exit 1
-  keys 1 Enter
-  wait_for "ARE YOU SURE (Y/N)" || exit 1
-  keys y Enter
-  wait_for "Enter password:" || exit 1
+  upload_first_image() {
+    keys F9
+    wait_for "  Batch Menu:" || exit 1
+    keys 1
+    wait_for " 1 = CPE-110-2.6.1.pkg" || exit 1
+    keys 1 Enter
+    wait_for "ARE YOU SURE (Y/N)" || exit 1
+    keys y Enter
+    wait_for "Enter password:" || exit 1
+  }
+  # Ctrl-C at the prompt ends velkor, not the manager.
+  upload_first_image
+  keys C-c
+  wait_for "Interrupt" || exit 1
+  wait_table || exit 1
+  [[ ! -s $work/status ]] || fail "the manager ended on Ctrl-C"
+  upload_first_image
   keys -l BlueOx
   keys Enter
   wait_for "Operation has completed successfuly." || exit 1
@@ -639,6 +652,19 @@ paging)
   keys F7; keys PgUp
   wait_for "Page 1 of 2  CPE 1 to 41" || exit 1
   row_starts_in 4 91 "  1  10.42.23.1" || fail "F7 on page 1: $(colour_row 4 | cat -v)"
+  # A window made too small, then large again: the table is still there.
+  before=$(screen)
+  tmux_ resize-window -t t -x 80 -y 24
+  wait_for "This window is too small for halvex." || exit 1
+  tmux_ resize-window -t t -x 115 -y 45
+  wait_table || exit 1
+  expect_eq "the table after the resize" "$before" "$(screen)"
+  # A mouse report beyond the 115 by 45 grid does nothing.
+  tmux_ resize-window -t t -x 130 -y 50
+  click 48 120
+  tmux_ resize-window -t t -x 115 -y 45
+  wait_table || exit 1
+  expect_eq "the table after a click beyond the grid" "$before" "$(screen)"
   ;;
 
 *)
