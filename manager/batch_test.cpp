@@ -6,6 +6,7 @@
 
 #include "firmware_files.h"
 #include "memory_screen.h"
+#include "test_folder.h"
 
 namespace halvex {
 namespace {
@@ -25,12 +26,9 @@ TEST(Centred, HalfTheSpareOnTheLeftRoundedDown) {
 class FirmwareFolder : public testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(testing::TempDir()) / ("firmware-" + std::to_string(counter++));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = FreshTestFolder("firmware");
   }
   void File(const std::string& name) { std::ofstream(dir / name) << "UNITFW 1 1\n"; }
-  static inline int counter = 0;
   fs::path dir;
 };
 

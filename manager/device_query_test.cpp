@@ -7,6 +7,7 @@
 
 #include "answer_file.h"
 #include "memory_screen.h"
+#include "test_folder.h"
 
 namespace halvex {
 namespace {
@@ -96,9 +97,7 @@ TEST(AnswerFile, LinesQuotesAndEscapes) {
 class QueryTest : public testing::Test {
  protected:
   void SetUp() override {
-    work = fs::path(testing::TempDir()) / ("query-" + std::to_string(counter++));
-    fs::remove_all(work);
-    fs::create_directories(work);
+    work = FreshTestFolder("query");
     setup.workDir = work;
     setup.snmpwalk = "snmpwalk";
     setup.velkor = "velkor";
@@ -132,7 +131,6 @@ class QueryTest : public testing::Test {
     return 0;
   }
 
-  static inline int counter = 0;
   fs::path work;
   MemoryScreen screen;
   Console console{screen};

@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -14,8 +12,7 @@
 #include <cstring>
 
 #include "child_output.h"
-
-extern char** environ;
+#include "spawn-posix.h"
 
 namespace halvex {
 
@@ -74,30 +71,14 @@ int RunOnScreen(const std::vector<std::string>& argv, Console& console) {
   size.ws_col = kScreenColumns;
   ioctl(master, TIOCSWINSZ, &size);
 
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  sigset_t defaults, none;
-  sigemptyset(&defaults);
-  for (int s : {SIGINT, SIGQUIT, SIGPIPE, SIGTSTP, SIGTTOU, SIGTTIN, SIGTERM, SIGHUP, SIGCHLD}) {
-    sigaddset(&defaults, s);
-  }
-  sigemptyset(&none);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setsigmask(&attr, &none);
   // A session of its own, whose controlling terminal is the slave it opens.
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  posix_spawn_file_actions_t files;
-  posix_spawn_file_actions_init(&files);
-  posix_spawn_file_actions_addopen(&files, 0, slave.c_str(), O_RDWR, 0);
-  posix_spawn_file_actions_adddup2(&files, 0, 1);
-  posix_spawn_file_actions_adddup2(&files, 0, 2);
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
+  SpawnAttributes attributes(POSIX_SPAWN_SETSID);
+  FileActions files;
+  posix_spawn_file_actions_addopen(&files.actions, 0, slave.c_str(), O_RDWR, 0);
+  posix_spawn_file_actions_adddup2(&files.actions, 0, 1);
+  posix_spawn_file_actions_adddup2(&files.actions, 0, 2);
   pid_t pid = -1;
-  int rc = posix_spawnp(&pid, argv[0].c_str(), &files, &attr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&files);
-  posix_spawnattr_destroy(&attr);
+  int rc = SpawnProgram(argv, files, attributes, pid);
   if (rc != 0) {
     close(master);
     return refuse(std::strerror(rc));

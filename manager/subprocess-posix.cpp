@@ -1,9 +1,9 @@
 #include "subprocess.h"
 
+#include "spawn-posix.h"
+
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,49 +34,10 @@ class Fd {
   int fd_;
 };
 
-std::vector<char*> ArgumentPointers(const std::vector<std::string>& argv) {
-  std::vector<char*> pointers;
-  pointers.reserve(argv.size() + 1);
-  for (const std::string& a : argv) pointers.push_back(const_cast<char*>(a.c_str()));
-  pointers.push_back(nullptr);
-  return pointers;
-}
-
-// The child starts with the signals the manager ignores or catches back at
-// their defaults, and none blocked.
-struct SpawnAttributes {
-  posix_spawnattr_t attr;
-  SpawnAttributes() {
-    posix_spawnattr_init(&attr);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int s : {SIGINT, SIGQUIT, SIGPIPE, SIGTSTP, SIGTTOU, SIGTTIN, SIGTERM, SIGHUP, SIGCHLD}) {
-      sigaddset(&defaults, s);
-    }
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attr); }
-};
-
-struct FileActions {
-  posix_spawn_file_actions_t actions;
-  FileActions() { posix_spawn_file_actions_init(&actions); }
-  ~FileActions() { posix_spawn_file_actions_destroy(&actions); }
-};
-
-bool Spawn(const std::vector<std::string>& argv, FileActions& files, pid_t& pid) {
-  if (argv.empty() || argv[0].empty()) return false;
-  SpawnAttributes attributes;
-  std::vector<char*> args = ArgumentPointers(argv);
-  // A name without a slash is looked up on the search path, as a shell
-  // would; glibc reports a failed exec as the spawn's own error.
-  int rc = posix_spawnp(&pid, argv[0].c_str(), &files.actions, &attributes.attr, args.data(),
-                        environ);
-  return rc == 0;
+bool Spawn(const std::vector<std::string>& argv, FileActions& files, pid_t& pid,
+           short flags = 0) {
+  SpawnAttributes attributes(flags);
+  return SpawnProgram(argv, files, attributes, pid) == 0;
 }
 
 using SteadyClock = std::chrono::steady_clock;
@@ -97,6 +58,17 @@ bool Drain(int fd, const std::function<void(std::string_view)>& receiver) {
 }
 
 }  // namespace
+
+int SpawnProgram(const std::vector<std::string>& argv, FileActions& files,
+                 SpawnAttributes& attributes, pid_t& pid) {
+  if (argv.empty() || argv[0].empty()) return ENOENT;
+  std::vector<char*> args;
+  args.reserve(argv.size() + 1);
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  return posix_spawnp(&pid, argv[0].c_str(), &files.actions, &attributes.attr, args.data(),
+                      environ);
+}
 
 ChildOutcome RunCaptured(const std::vector<std::string>& argv, const CaptureOptions& options) {
   ChildOutcome outcome;
@@ -168,14 +140,7 @@ bool StartDetached(const std::vector<std::string>& argv) {
   posix_spawn_file_actions_addopen(&files.actions, 2, "/dev/null", O_WRONLY, 0);
   // A session of its own: the terminal's Ctrl-C is not for it.
   pid_t pid = -1;
-  SpawnAttributes attributes;
-  posix_spawnattr_setflags(&attributes.attr,
-                           POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSID);
-  std::vector<char*> args = ArgumentPointers(argv);
-  if (argv.empty() || argv[0].empty()) return false;
-  int rc = posix_spawnp(&pid, argv[0].c_str(), &files.actions, &attributes.attr, args.data(),
-                        environ);
-  if (rc != 0) return false;
+  if (!Spawn(argv, files, pid, POSIX_SPAWN_SETSID)) return false;
   // The program is not waited for; reap it whenever it ends.
   std::thread([pid] {
     int status = 0;

@@ -10,6 +10,7 @@
 #include "child_command.h"
 #include "device_query.h"
 #include "memory_screen.h"
+#include "test_folder.h"
 
 namespace halvex {
 namespace {
@@ -19,9 +20,7 @@ namespace fs = std::filesystem;
 class ChildTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(testing::TempDir()) / ("child-" + std::to_string(counter++));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    dir = FreshTestFolder("child");
   }
   fs::path Script(const std::string& name, const std::string& body) {
     fs::path file = dir / name;
@@ -36,7 +35,6 @@ class ChildTest : public testing::Test {
     return text.str();
   }
 
-  static inline int counter = 0;
   fs::path dir;
 };
 
