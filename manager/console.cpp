@@ -57,7 +57,7 @@ void Console::Print(std::string_view text) {
 
 void Console::Show() {
   device_.PlaceCursor(row_, column_);
-  device_.Present();
+  if (holds_ == 0) device_.Present();
 }
 
 std::string Console::ReadLine() {

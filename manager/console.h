@@ -95,6 +95,21 @@ class Console {
   std::optional<InputEvent> PollEvent(int timeoutMs) { return device_.PollEvent(timeoutMs); }
   void PassKeysToChild(bool on) { device_.PassKeysToChild(on); }
 
+  // While one of these lives, what is drawn is shown only at its end, all
+  // at once (a whole screen drawn cell by cell).
+  class Hold {
+   public:
+    explicit Hold(Console& console) : console_(console) { ++console_.holds_; }
+    ~Hold() {
+      if (--console_.holds_ == 0) console_.Show();
+    }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    Console& console_;
+  };
+
   int Row() const { return row_; }
   int Column() const { return column_; }
   int Foreground() const { return foreground_; }
@@ -109,6 +124,7 @@ class Console {
   int column_ = 1;
   bool pendingWrap_ = false;  // the last column was written: wrap on the next character
   long scrolls_ = 0;
+  int holds_ = 0;
   int foreground_ = color::kLightGrey;
   int background_ = color::kBlack;
 };

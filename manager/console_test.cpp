@@ -24,6 +24,27 @@ TEST(Console, PrintsAtTheCursorInTheCurrentColours) {
   EXPECT_EQ(console.Column(), kScreenColumns);
 }
 
+TEST(Console, AHoldShowsWhatWasDrawnOnceAtItsEnd) {
+  MemoryScreen screen;
+  Console console(screen);
+  int before = screen.presents;
+  {
+    Console::Hold whole(console);
+    console.Clear();
+    console.MoveTo(3, 4);
+    {
+      Console::Hold inner(console);
+      console.Print("abc");
+    }
+    EXPECT_EQ(screen.presents, before);
+  }
+  EXPECT_EQ(screen.presents, before + 1);
+  EXPECT_EQ(screen.cursorRow, 3);
+  EXPECT_EQ(screen.cursorColumn, 7);
+  console.Print("d");
+  EXPECT_EQ(screen.presents, before + 2);
+}
+
 TEST(Console, WrapsAfterColumn115) {
   MemoryScreen screen;
   Console console(screen);

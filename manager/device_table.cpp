@@ -60,6 +60,7 @@ void DeviceTableScreen::BuildRows(const DeviceTable& table, const std::string& p
 }
 
 void DeviceTableScreen::Rebuild(const DeviceTable& table, const std::string& prefix) {
+  Console::Hold whole(console_);
   console_.SetColors(color::kLightGrey, color::kBlack);
   console_.Clear();
   BuildRows(table, prefix);
@@ -67,6 +68,7 @@ void DeviceTableScreen::Rebuild(const DeviceTable& table, const std::string& pre
 }
 
 void DeviceTableScreen::Redraw() {
+  Console::Hold whole(console_);
   pages_.Clamp();
   console_.SetColors(color::kLightGrey, color::kBlack);
   console_.Clear();

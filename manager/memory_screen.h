@@ -31,7 +31,7 @@ class MemoryScreen : public ScreenDevice {
     cursorRow = row;
     cursorColumn = column;
   }
-  void Present() override {}
+  void Present() override { ++presents; }
   std::optional<InputEvent> NextEvent() override;
   // Scripted events come at once; an empty queue is no event (never the end).
   std::optional<InputEvent> PollEvent(int timeoutMs) override;
@@ -53,6 +53,7 @@ class MemoryScreen : public ScreenDevice {
   int cursorColumn = 1;
   int scrolls = 0;
   int clears = 0;
+  int presents = 0;
   bool keysToChild = false;
   // Row 1 as each clear found it, and the whole screen.
   std::vector<std::string> firstRowsCleared;
