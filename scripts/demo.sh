@@ -8,8 +8,15 @@
 # namespaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ ! -x build/manager/halvex ]; then
+  echo "demo: the first run installs what is missing and builds the tools: about 3 to 6"
+  echo "demo: minutes on a 2-core machine. Later runs start in a few seconds."
+fi
+echo "demo: [1/4] packages"
 bash scripts/setup.sh
-bash scripts/build.sh plain >/dev/null
+echo "demo: [2/4] building into build/ (ninja counts the steps)"
+bash scripts/build.sh plain
+echo "demo: [3/4] halvex's working folder build/lab-work"
 
 # halvex works in a folder of its own: its settings file, the folder for
 # its live-host lists, firmware images for the lab's units and the help file.
@@ -20,6 +27,7 @@ lab/firmware-images.sh "$work/firmware"
 cp manager/readme.txt "$work/readme.txt"
 
 root=$(pwd)
+echo "demo: [4/4] starting the lab (a private network namespace with the units)"
 lab/run-lab.sh -- bash -c '
   root=$1
   echo "\$ velkor 10.42.23.5 BlueOx -sysinfo"

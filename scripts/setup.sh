@@ -10,6 +10,7 @@ packages=(
   libncurses-dev
   tmux iproute2 util-linux procps
   snmp snmpd
+  dpkg-dev groff-base man-db
 )
 
 missing=()
@@ -21,7 +22,17 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   export DEBIAN_FRONTEND=noninteractive
+  echo "setup: reading the package lists..."
   $sudo apt-get update -qq >/dev/null
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  echo "setup: installing ${#missing[@]} packages (${missing[*]}) with what they need;"
+  echo "setup: on a fresh machine this takes one to three minutes. One line per package:"
+  # apt's own "Setting up" lines, counted, show that it goes on.
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" 2>&1 |
+    awk '/^Setting up / { printf "setup:   [%d] %s\n", ++n, $3; fflush() }
+         /^E: / { print; fflush() }'
+  status=${PIPESTATUS[0]}
+  if [ "$status" -ne 0 ]; then
+    echo "setup: apt-get install failed (status $status)" >&2
+    exit "$status"
+  fi
 fi

@@ -1,14 +1,57 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the plain and the sanitizer variants, and
-# runs the whole test suite under both.  Exits non-zero when a test fails.
-set -euo pipefail
+# runs the whole test suite under both.  The builds' and the tests' own
+# output goes to log files (named at the end, and shown when a step fails);
+# the last lines sum up each variant.  Exits non-zero when a test fails.
+set -uo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh || exit 1
+logs=build-logs
+mkdir -p "$logs"
 status=0
+summary=()
+times=()
+total_run=0
+total_failed=0
+started=$SECONDS
 for variant in plain sanitize; do
-  bash scripts/build.sh "$variant"
   dir=build; [ "$variant" = sanitize ] && dir=build-sanitize
-  echo "== tests, $variant build"
-  ctest --test-dir "$dir" --output-on-failure -j 2 || status=1
+  begin=$SECONDS
+  echo "== $variant: building ($logs/build-$variant.log)"
+  if ! bash scripts/build.sh "$variant" >"$logs/build-$variant.log" 2>&1; then
+    tail -n 40 "$logs/build-$variant.log"
+    echo "== $variant: the build failed; the whole log is $logs/build-$variant.log"
+    summary+=("$variant: build failed")
+    status=1
+    continue
+  fi
+  echo "== $variant: testing ($logs/test-$variant.log)"
+  ctest --test-dir "$dir" --output-on-failure -j 2 >"$logs/test-$variant.log" 2>&1
+  result=$?
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$logs/test-$variant.log" | tail -1)
+  run=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+  failed=$(sed -E 's/.*, ([0-9]+) tests failed.*/\1/' <<<"$line")
+  if [[ -z $line ]]; then
+    tail -n 40 "$logs/test-$variant.log"
+    summary+=("$variant: no test summary (see $logs/test-$variant.log)")
+    status=1
+    continue
+  fi
+  if ((result != 0)); then
+    status=1
+    # What failed, with each failing test's own output, from the log.
+    sed -n '/The following tests FAILED/,$p' "$logs/test-$variant.log"
+    grep -B2 -A40 -E '\*\*\*(Failed|Exception|Timeout)' "$logs/test-$variant.log" | head -n 200
+  fi
+  total_run=$((total_run + run))
+  total_failed=$((total_failed + failed))
+  skipped=$(grep -c -E '\*\*\*Skipped' "$logs/test-$variant.log")
+  summary+=("$variant: $((run - failed)) passed, $failed failed")
+  times+=("$variant $((SECONDS - begin)) s with its build, $skipped skipped")
 done
+echo
+echo "== summary (logs in $logs/)"
+printf '%s\n' "${summary[@]}"
+(IFS=';'; echo "time: ${times[*]/#/ }; $((SECONDS - started)) s in all")
+echo "total: $((total_run - total_failed)) passed, $total_failed failed"
 exit $status
