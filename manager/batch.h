@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "device_table.h"
+#include "device_rows.h"
 
 namespace halvex {
 

@@ -13,21 +13,12 @@
 
 #include "console.h"
 #include "device_entry.h"
+#include "device_rows.h"
 
 namespace halvex {
 
 inline constexpr int kRowsPerPage = 40;
 inline constexpr int kHeaderRow = 3;
-inline constexpr int kRowCapacity = 256;
-inline constexpr const char* kHelpFile = "readme.txt";
-
-// A live host as the table shows it: its address and a copy of its entry
-// (without alive and sysDescr; the MAC address without spaces).
-struct DeviceRow {
-  std::string ip;
-  DeviceEntry entry;
-};
-
 // The pages over `count` rows: page p shows rows start[p] to end[p].
 struct PageTable {
   std::array<std::int16_t, 257> start{};
@@ -46,24 +37,6 @@ struct PageTable {
   void Clamp();
   // The screen row of row i on the current page.
   int ScreenRow(int i) const { return kHeaderRow + i - (current - 1) * kRowsPerPage; }
-};
-
-// What the table and the batch actions need from the world outside.
-struct TableSetup {
-  explicit TableSetup(Console& console) : console(console) {}
-
-  Console& console;
-  std::filesystem::path workDir = ".";
-  std::string password;
-  std::filesystem::path velkor = "velkor";  // as found by the query
-  // Runs a velkor on the manager's screen and waits for it.
-  std::function<void(const std::vector<std::string>& argv)> runOnScreen;
-  // Starts a program that is not waited for (the terminal program).
-  std::function<void(const std::vector<std::string>& argv)> startDetached;
-  // Shows the help file; the table is drawn again afterwards.
-  std::function<void()> showHelp;
-  std::function<void(int ms)> sleep;
-  std::string terminalProgram = "putty";
 };
 
 enum class TableExit { kEscape, kRefresh };
