@@ -52,6 +52,6 @@ done
 echo
 echo "== summary (logs in $logs/)"
 printf '%s\n' "${summary[@]}"
-(IFS=';'; echo "time: ${times[*]/#/ }; $((SECONDS - started)) s in all")
+echo "time: $(printf '%s; ' "${times[@]}")$((SECONDS - started)) s in all"
 echo "total: $((total_run - total_failed)) passed, $total_failed failed"
 exit $status
