@@ -13,7 +13,6 @@
 
 #include "device_query.h"
 #include "memory_screen.h"
-#include "subprocess.h"
 
 using namespace halvex;
 using Clock = std::chrono::steady_clock;
@@ -49,13 +48,8 @@ int main(int argc, char** argv) {
     double walkSeconds = 0, velkorSeconds = 0;
     int children = 0;
     setup.run = [&](const std::filesystem::path& program, const ChildCommand& command) {
-      std::vector<std::string> args = command.words;
-      args[0] = program.string();
-      CaptureOptions options;
-      options.output = setup.workDir / command.answer;
-      options.errorText = [&console](std::string_view text) { console.Print(text); };
       Clock::time_point start = Clock::now();
-      RunCaptured(args, options);
+      RunQueryCommand(setup, program, command);
       double took = std::chrono::duration<double>(Clock::now() - start).count();
       (command.words[0] == "velkor" ? velkorSeconds : walkSeconds) += took;
       ++children;

@@ -157,7 +157,6 @@ BatchEnd BatchActions::UploadDialog(bool fromRightClick) {
   if (number <= 0 || number > static_cast<double>(files.size())) return BatchEnd::kRedraw;
   // A number between two choices takes the nearer one (halves to even).
   std::size_t choice = static_cast<std::size_t>(std::max(1.0, std::nearbyint(number)));
-  if (choice > files.size()) choice = files.size();
   console_.NewLine();
   console_.SetColor(color::kLightRed);
   console_.Print("YOU ARE ABOUT TO UPLOAD FIRMWARE.  ARE YOU SURE (Y/N) ");

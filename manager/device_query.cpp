@@ -89,13 +89,7 @@ class HostQuery {
     if (setup_.run) {
       setup_.run(program, command);
     } else {
-      std::vector<std::string> argv = command.words;
-      argv[0] = program.string();
-      CaptureOptions options;
-      options.output = answer;
-      options.errorText = [this](std::string_view text) { console_.Print(text); };
-      options.limit = setup_.childLimit;
-      RunCaptured(argv, options);
+      RunQueryCommand(setup_, program, command);
     }
     return AnswerFile::Read(answer, values);
   }
@@ -230,6 +224,17 @@ std::int16_t RegistrationCount(std::string_view line) {
 std::string FitRight(std::string_view text, std::size_t width) {
   if (text.size() >= width) return std::string(text.substr(0, width));
   return std::string(width - text.size(), ' ') + std::string(text);
+}
+
+void RunQueryCommand(const QuerySetup& setup, const std::filesystem::path& program,
+                     const ChildCommand& command) {
+  std::vector<std::string> argv = command.words;
+  argv[0] = program.string();
+  CaptureOptions options;
+  options.output = setup.workDir / command.answer;
+  options.errorText = [&setup](std::string_view text) { setup.console.Print(text); };
+  options.limit = setup.childLimit;
+  RunCaptured(argv, options);
 }
 
 void runQuery(QuerySetup& setup, const std::string& prefix, int mode, const Settings& settings,

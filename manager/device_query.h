@@ -44,6 +44,11 @@ struct QuerySetup {
   std::chrono::milliseconds childLimit{30000};
 };
 
+// What an empty `run` does: the real program, its output into
+// workDir / command.answer, its standard error drawn on the console.
+void RunQueryCommand(const QuerySetup& setup, const std::filesystem::path& program,
+                     const ChildCommand& command);
+
 // Asks every host 1 to 254 whose `alive` is 1 and fills its entry.
 void runQuery(QuerySetup& setup, const std::string& prefix, int mode, const Settings& settings,
               DeviceTable& table);

@@ -120,7 +120,7 @@ void DeviceTableScreen::DrawRow(int i) {
   PrintCell(console_, r, 36, FitRight(e.signal, 3), color::kLightCyan);
   PrintCell(console_, r, 40, FitRight(e.noise, 4), color::kLightRed);
   PrintCell(console_, r, 45, FitRight(std::to_string(e.pingTime), 4), color::kLightMagenta);
-  PaintRowStart(r, i, i);
+  PaintRowStart(r, i);
   PrintCell(console_, r, 83, e.firmware, e.snmpState == 1 ? color::kGreen : color::kRed);
   if (e.firmware == "OLDVERSION") PrintCell(console_, r, 83, "OLD VERSION", color::kLightRed);
   PrintCell(console_, r, 100, e.hardware, color::kYellow);
@@ -129,10 +129,10 @@ void DeviceTableScreen::DrawRow(int i) {
   PrintCell(console_, r, 57, FitRight(e.linkTx, 2), color::kLightCyan);
 }
 
-void DeviceTableScreen::PaintRowStart(int screenRow, int number, int i) {
+void DeviceTableScreen::PaintRowStart(int screenRow, int i) {
   int colour = selected_[static_cast<std::size_t>(i)] ? color::kLightRed : color::kLightGrey;
   PrintCell(console_, screenRow, 1,
-            FitRight(std::to_string(number), 3) + "  " + rows_[static_cast<std::size_t>(i)].ip + " ",
+            FitRight(std::to_string(i), 3) + "  " + rows_[static_cast<std::size_t>(i)].ip + " ",
             colour);
 }
 
@@ -189,7 +189,7 @@ TableExit DeviceTableScreen::Run(const DeviceTable& table, const std::string& pr
         StartTerminal(k);
       } else if (e.mouseEvent == mouse::kPressed && e.button == mouse::kLeft) {
         selected_[static_cast<std::size_t>(k)] ^= 1;
-        PaintRowStart(e.row, k, k);
+        PaintRowStart(e.row, k);
       } else if (e.mouseEvent == mouse::kPressed && e.button == mouse::kRight) {
         PrintCell(console_, e.row, 6, rows_[static_cast<std::size_t>(k)].ip, color::kCyan);
         after = batch.RightClick();

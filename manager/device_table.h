@@ -6,8 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,7 +62,8 @@ class DeviceTableScreen {
 
  private:
   void DrawRow(int i);
-  void PaintRowStart(int screenRow, int number, int i);
+  // The row number and address of row i, in the colour of its selection.
+  void PaintRowStart(int screenRow, int i);
   void StartTerminal(int i);
 
   TableSetup& setup_;

@@ -188,8 +188,9 @@ TEST_F(ChildTest, ProgramsAreLookedForInTheGivenOrder) {
   EXPECT_EQ(FindProgram("velkor", {dir / "work", dir / "beside"}), inWork);
   // A folder of that name, or a file that cannot run, is passed over.
   fs::create_directories(dir / "folder" / "velkor");
-  std::ofstream(dir / "plain" ) << "";
-  EXPECT_EQ(FindProgram("velkor", {dir / "folder", dir / "beside"}), inBeside);
+  fs::create_directories(dir / "plain");
+  std::ofstream(dir / "plain" / "velkor") << "not a program";
+  EXPECT_EQ(FindProgram("velkor", {dir / "folder", dir / "plain", dir / "beside"}), inBeside);
   EXPECT_EQ(FindProgram("velkor", {dir / "none"}), fs::path("velkor"));
   // The working folder comes first, then the manager's own folder.
   std::vector<fs::path> folders = VelkorFolders(dir / "work");

@@ -184,8 +184,7 @@ class CursesTerminal : public Terminal {
 
   std::optional<InputEvent> PollEvent(int timeoutMs) override {
     bool failed = false;
-    std::optional<InputEvent> e = ReadEvent(timeoutMs, failed);
-    return e;
+    return ReadEvent(timeoutMs, failed);
   }
 
   void PassKeysToChild(bool on) override {
