@@ -17,8 +17,9 @@ std::string FirstField(std::string_view line);
 // exponent), or 0 when it does not start with one.  "2abc" is 2.
 double LeadingNumber(std::string_view field);
 
-// The leading number rounded to the nearest whole number (halves away from
-// zero); values outside the 16-bit range give 0, which no question accepts.
+// The leading number rounded to the nearest whole number (halves to the even
+// neighbour, 2.5 gives 2); values outside the 16-bit range give 0, which no
+// question accepts.
 int RoundedAnswer(std::string_view line);
 
 // The mode question: 1 or 2, or 0 when the line must be asked again.

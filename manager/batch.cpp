@@ -133,7 +133,10 @@ BatchEnd BatchActions::UploadDialog(bool fromRightClick) {
   std::vector<std::string> files =
       FirmwareFiles(setup_.workDir / kFirmwareFolder, searchHardware_);
   for (std::size_t n = 0; n < files.size(); ++n) {
-    console_.Print(" " + std::to_string(n + 1) + " = " + files[n]);
+    std::string line = " ";
+    line += std::to_string(n + 1);
+    line += " = " + files[n];
+    console_.Print(line);
     console_.NewLine();
   }
   console_.SetColor(color::kLightGrey);

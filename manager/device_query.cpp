@@ -135,7 +135,8 @@ class HostQuery {
     entry.signal = answer.Line(5);
     entry.noise = answer.Line(6);
     for (const std::string* figure : {&entry.quality, &entry.signal, &entry.noise}) {
-      console_.Print(" " + FitRight(*figure, 4));
+      std::string cell = " ";
+      console_.Print(cell += FitRight(*figure, 4));
     }
     entry.wirelessExtra = answer.Line(7);
     return true;

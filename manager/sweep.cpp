@@ -40,7 +40,8 @@ void WriteLiveHostFile(const std::filesystem::path& workDir, const std::string& 
 }  // namespace
 
 std::string NumberText(long long value) {
-  return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+  std::string text = value < 0 ? "" : " ";
+  return text += std::to_string(value);
 }
 
 std::string LiveHostLine(int count, const std::string& prefix, int host, int ms) {
@@ -89,60 +90,78 @@ PingResult pingHost(const std::string& hostText, int timeoutMs, std::string_view
   return result;
 }
 
-int runSweep(SweepSetup& setup, const std::string& prefix, DeviceTable& table) {
-  Console& console = setup.console;
+namespace {
+
+void DrawHeading(Console& console, const std::string& prefix) {
   console.Clear();
   console.Print("Scanning " + prefix + "x/24 to find 'alive' hosts.\n");
   console.Print(std::string(51, '=') + "\n");
+}
 
-  const double start = setup.secondsNow();
-  int aliveCount = 0;
-  {
-    WorkerGroup workers(kWorkerStackBytes);
-    const auto firstStart = std::chrono::steady_clock::now();
-    for (int n = kFirstHost; n <= kLastHost; ++n) {
-      std::string hostText = prefix + std::to_string(n);
-      // A worker that cannot be started leaves its host unanswered.
-      workers.Start([hostText, &setup, &table] {
-        pingHost(hostText, kEchoTimeoutMs, kEchoPayload, setup.echo, &table);
-      });
-      std::this_thread::sleep_until(firstStart + n * setup.startSpacing);
-      console.Print(".");
-      if (n % 32 == 0) {
-        console.Print(" >" + RightAligned(NumberText(n), 4) + std::string(31, ' '));
-        console.SetColor(setup.randomColor());
-        console.MoveTo(3, 1);
-      }
-    }
-    console.Print(std::string(9, ' ') + "\n");
-
-    // The count shown includes the main thread, as a count of the process's
-    // running threads would.
-    int running = workers.Running();
-    for (;;) {
-      console.SetColor(color::kLightCyan);
+// One worker per host, started startSpacing apart, with a dot for each and
+// a new colour after every 32; then the count of workers still waiting for
+// their answer, until none is.
+void ProbeBlock(SweepSetup& setup, const std::string& prefix, DeviceTable& table) {
+  Console& console = setup.console;
+  WorkerGroup workers(kWorkerStackBytes);
+  const auto firstStart = std::chrono::steady_clock::now();
+  for (int n = kFirstHost; n <= kLastHost; ++n) {
+    std::string hostText = prefix + std::to_string(n);
+    // A worker that cannot be started leaves its host unanswered.
+    workers.Start([hostText, &setup, &table] {
+      pingHost(hostText, kEchoTimeoutMs, kEchoPayload, setup.echo, &table);
+    });
+    std::this_thread::sleep_until(firstStart + n * setup.startSpacing);
+    console.Print(".");
+    if (n % 32 == 0) {
+      console.Print(" >" + RightAligned(NumberText(n), 4) + std::string(31, ' '));
+      console.SetColor(setup.randomColor());
       console.MoveTo(3, 1);
-      console.Print(" Waiting for" + NumberText(running + 1) + " results...      ");
-      console.SetColor(color::kLightGrey);
-      if (running == 0) break;
-      running = workers.WaitForChange(running, std::chrono::milliseconds(250));
     }
-    workers.JoinAll();
   }
+  console.Print(std::string(9, ' ') + "\n");
 
+  // The count shown includes the main thread, as a count of the process's
+  // running threads would.
+  int running = workers.Running();
+  for (;;) {
+    console.SetColor(color::kLightCyan);
+    console.MoveTo(3, 1);
+    console.Print(" Waiting for" + NumberText(running + 1) + " results...      ");
+    console.SetColor(color::kLightGrey);
+    if (running == 0) break;
+    running = workers.WaitForChange(running, std::chrono::milliseconds(250));
+  }
+  workers.JoinAll();
+}
+
+// Marks the hosts that replied alive and lists them; gives their number.
+int ShowResults(SweepSetup& setup, const std::string& prefix, DeviceTable& table) {
+  Console& console = setup.console;
   console.SetColor(color::kLightGrey);
   console.MoveTo(3, 1);
   console.Print(std::string(47, ' ') + "\n");
   console.Print("Scan Results..." + std::string(47, ' ') + "\n");
   console.Print(std::string(15, '-') + "\n");
+  int aliveCount = 0;
   for (int n = kFirstHost; n <= kLastHost; ++n) {
     if (!table[n].replied) continue;
     ++aliveCount;
     table[n].alive = 1;
     console.Print(LiveHostLine(aliveCount, prefix, n, table[n].pingTime) + "\n");
   }
-  console.Print(FoundLine(aliveCount, setup.secondsNow() - start) + "\n");
-  console.Print(std::string(47, ' ') + "\n");
+  return aliveCount;
+}
+
+}  // namespace
+
+int runSweep(SweepSetup& setup, const std::string& prefix, DeviceTable& table) {
+  DrawHeading(setup.console, prefix);
+  const double start = setup.secondsNow();
+  ProbeBlock(setup, prefix, table);
+  int aliveCount = ShowResults(setup, prefix, table);
+  setup.console.Print(FoundLine(aliveCount, setup.secondsNow() - start) + "\n");
+  setup.console.Print(std::string(47, ' ') + "\n");
   WriteLiveHostFile(setup.workDir, prefix, table);
   return aliveCount;
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
   libtomlplusplus-dev
   libncurses-dev

@@ -13,7 +13,8 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 bash scripts/build.sh plain >/dev/null
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 ninja -C build-win >/dev/null
 
 work=$(mktemp -d)

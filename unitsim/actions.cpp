@@ -4,26 +4,26 @@ namespace unitsim {
 
 const char* ActionName(std::uint8_t code) {
   switch (code) {
-    case velkor::kActionNone: return "flags only";
-    case velkor::kActionDownloadConfig: return "save";
-    case velkor::kActionDownloadScript: return "save_script";
-    case velkor::kActionUploadConfig: return "restore";
-    case velkor::kActionUploadScript: return "restore_script";
-    case velkor::kActionDownloadPage: return "dpage";
-    case velkor::kActionUploadPage: return "upage";
-    case velkor::kActionCardInfo: return "ci";
-    case velkor::kActionAssociations: return "ai";
-    case velkor::kActionListPpp: return "list_ppp";
-    case velkor::kActionListHotspot: return "list_hot";
-    case velkor::kActionReceiveThroughput: return "rx";
-    case velkor::kActionTransmitThroughput: return "tx";
-    case velkor::kActionDisconnectPpp: return "dis_ppp";
-    case velkor::kActionDisconnectHotspotUser: return "dis_hot_user";
-    case velkor::kActionDisconnectHotspotIp: return "dis_hot_ip";
-    case velkor::kActionSystemInfo: return "sysinfo";
-    case velkor::kActionKernelLog: return "kernlog";
-    case velkor::kActionSupportFile: return "support";
-    case velkor::kActionFirmware: return "upgrade";
+    case protocol::kActionNone: return "flags only";
+    case protocol::kActionDownloadConfig: return "save";
+    case protocol::kActionDownloadScript: return "save_script";
+    case protocol::kActionUploadConfig: return "restore";
+    case protocol::kActionUploadScript: return "restore_script";
+    case protocol::kActionDownloadPage: return "dpage";
+    case protocol::kActionUploadPage: return "upage";
+    case protocol::kActionCardInfo: return "ci";
+    case protocol::kActionAssociations: return "ai";
+    case protocol::kActionListPpp: return "list_ppp";
+    case protocol::kActionListHotspot: return "list_hot";
+    case protocol::kActionReceiveThroughput: return "rx";
+    case protocol::kActionTransmitThroughput: return "tx";
+    case protocol::kActionDisconnectPpp: return "dis_ppp";
+    case protocol::kActionDisconnectHotspotUser: return "dis_hot_user";
+    case protocol::kActionDisconnectHotspotIp: return "dis_hot_ip";
+    case protocol::kActionSystemInfo: return "sysinfo";
+    case protocol::kActionKernelLog: return "kernlog";
+    case protocol::kActionSupportFile: return "support";
+    case protocol::kActionFirmware: return "upgrade";
     default: return "unknown";
   }
 }
@@ -32,37 +32,37 @@ namespace {
 
 Outcome Run(ActionContext& context) {
   switch (context.request.action) {
-    case velkor::kActionNone:
+    case protocol::kActionNone:
       return HandleFlagsOnly(context);
-    case velkor::kActionSystemInfo:
-    case velkor::kActionKernelLog:
+    case protocol::kActionSystemInfo:
+    case protocol::kActionKernelLog:
       return HandleReport(context);
-    case velkor::kActionDownloadConfig:
-    case velkor::kActionDownloadScript:
-    case velkor::kActionDownloadPage:
-    case velkor::kActionSupportFile:
+    case protocol::kActionDownloadConfig:
+    case protocol::kActionDownloadScript:
+    case protocol::kActionDownloadPage:
+    case protocol::kActionSupportFile:
       return HandleDownload(context);
-    case velkor::kActionUploadConfig:
-    case velkor::kActionUploadScript:
-    case velkor::kActionUploadPage:
+    case protocol::kActionUploadConfig:
+    case protocol::kActionUploadScript:
+    case protocol::kActionUploadPage:
       return HandleUpload(context);
-    case velkor::kActionFirmware:
+    case protocol::kActionFirmware:
       return HandleFirmware(context);
-    case velkor::kActionCardInfo:
+    case protocol::kActionCardInfo:
       return HandleCardInfo(context);
-    case velkor::kActionAssociations:
+    case protocol::kActionAssociations:
       return HandleAssociations(context);
-    case velkor::kActionListPpp:
+    case protocol::kActionListPpp:
       return HandlePppList(context);
-    case velkor::kActionListHotspot:
+    case protocol::kActionListHotspot:
       return HandleHotspotList(context);
-    case velkor::kActionDisconnectPpp:
-    case velkor::kActionDisconnectHotspotUser:
-    case velkor::kActionDisconnectHotspotIp:
+    case protocol::kActionDisconnectPpp:
+    case protocol::kActionDisconnectHotspotUser:
+    case protocol::kActionDisconnectHotspotIp:
       return HandleDisconnect(context);
-    case velkor::kActionReceiveThroughput:
+    case protocol::kActionReceiveThroughput:
       return HandleThroughputToClient(context);
-    case velkor::kActionTransmitThroughput:
+    case protocol::kActionTransmitThroughput:
       return HandleThroughputFromClient(context);
     default:
       return HandleUnsupported(context);
@@ -72,8 +72,8 @@ Outcome Run(ActionContext& context) {
 // The flags take effect after the action, once the final reply is out.
 void CarryOutFlags(ActionContext& context) {
   const std::uint8_t flags = context.request.flags;
-  if (flags & velkor::kOptionApply) context.notes.push_back("apply");
-  if (flags & velkor::kOptionReboot) {
+  if (flags & protocol::kOptionApply) context.notes.push_back("apply");
+  if (flags & protocol::kOptionReboot) {
     std::uint32_t seconds = context.unit.description.settings.reboot_seconds;
     context.unit.state.Reboot(seconds);
     context.notes.push_back("reboot (" + std::to_string(seconds) + " s down)");
@@ -84,7 +84,7 @@ void CarryOutFlags(ActionContext& context) {
 
 Outcome Dispatch(ActionContext& context) {
   if (Run(context) != Outcome::kFinish) return Outcome::kClose;
-  if (!context.channel.SendReply(velkor::kStatusOk)) {
+  if (!context.channel.SendReply(protocol::kStatusOk)) {
     context.notes.push_back("final reply not delivered");
     return Outcome::kClose;
   }
@@ -95,7 +95,7 @@ Outcome Dispatch(ActionContext& context) {
 
 Outcome HandleUnsupported(ActionContext& context) {
   context.notes.push_back("status 4 (not supported)");
-  context.channel.SendReply(velkor::kStatusNotSupported);
+  context.channel.SendReply(protocol::kStatusNotSupported);
   return Outcome::kClose;
 }
 

@@ -26,7 +26,7 @@ namespace unitsim {
 struct ActionContext {
   Unit& unit;
   Channel& channel;
-  const velkor::RequestFrame& request;
+  const protocol::RequestFrame& request;
   std::vector<std::string>& notes;  // parts of the request log line
 };
 

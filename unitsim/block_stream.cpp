@@ -9,8 +9,8 @@ namespace unitsim {
 
 namespace {
 
-using velkor::kBlockPayloadSize;
-using velkor::kDataBlockSize;
+using protocol::kBlockPayloadSize;
+using protocol::kDataBlockSize;
 
 constexpr std::size_t kBlocksPerBatch = 44;  // about 64 KiB
 
@@ -28,7 +28,7 @@ bool SendBatches(Channel& channel, std::uint64_t size, Next next) {
       std::size_t got = next(block + 2, want);
       if (got == 0) return false;
       std::fill(block + 2 + got, block + kDataBlockSize, 0);
-      velkor::PutU16(block, static_cast<std::uint16_t>(got));
+      protocol::PutU16(block, static_cast<std::uint16_t>(got));
       used += kDataBlockSize;
       left -= got;
     }
@@ -58,7 +58,7 @@ BlockResult ReceiveBlocks(Channel& channel, std::uint32_t total, const BlockSink
     std::size_t count = std::min(due, kBlocksPerBatch) * kDataBlockSize;
     if (!channel.ReceiveExact(batch.data(), count)) return BlockResult::kBroken;
     for (std::size_t at = 0; at < count; at += kDataBlockSize) {
-      std::uint16_t length = velkor::GetU16(batch.data() + at);
+      std::uint16_t length = protocol::GetU16(batch.data() + at);
       if (length == 0 || length > kBlockPayloadSize) return BlockResult::kMalformed;
       if (length > left) return BlockResult::kOverrun;
       if (!sink(batch.data() + at + 2, length)) return BlockResult::kRefused;

@@ -22,20 +22,20 @@ bool Channel::ReceiveExact(std::uint8_t* buffer, std::size_t count) {
 }
 
 bool Channel::SendReply(std::uint8_t status, std::uint32_t value) {
-  velkor::ReplyFrame reply;
+  protocol::ReplyFrame reply;
   reply.status = status;
   reply.value = value;
-  return Send(velkor::EncodeReply(reply));
+  return Send(protocol::EncodeReply(reply));
 }
 
 bool Channel::SendBlock(std::span<const std::uint8_t> payload) {
-  return Send(velkor::EncodeBlock(payload));
+  return Send(protocol::EncodeBlock(payload));
 }
 
 bool Channel::SendInBlocks(std::string_view data) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
-  for (std::size_t at = 0; at < data.size(); at += velkor::kBlockPayloadSize) {
-    std::size_t length = std::min(velkor::kBlockPayloadSize, data.size() - at);
+  for (std::size_t at = 0; at < data.size(); at += protocol::kBlockPayloadSize) {
+    std::size_t length = std::min(protocol::kBlockPayloadSize, data.size() - at);
     if (!SendBlock(std::span(bytes + at, length))) return false;
   }
   return true;

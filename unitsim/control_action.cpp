@@ -6,7 +6,7 @@ namespace unitsim {
 
 Outcome HandleFlagsOnly(ActionContext& context) {
   context.notes.push_back("status 1");
-  return context.channel.SendReply(velkor::kStatusOk, 0) ? Outcome::kFinish : Outcome::kClose;
+  return context.channel.SendReply(protocol::kStatusOk, 0) ? Outcome::kFinish : Outcome::kClose;
 }
 
 }  // namespace unitsim

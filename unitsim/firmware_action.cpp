@@ -14,6 +14,7 @@
 #include "actions.h"
 #include "block_stream.h"
 #include "firmware_image.h"
+#include "flash_messages.h"
 #include "storage.h"
 
 namespace unitsim {
@@ -40,9 +41,7 @@ class Flasher {
     for (std::uint32_t i = 0; i <= settings_.flash_steps; ++i) {
       auto done = static_cast<std::uint32_t>(static_cast<std::uint64_t>(total) * i /
                                              settings_.flash_steps);
-      if (!Say(std::to_string(target) + " " + std::to_string(phase) + " " +
-               std::to_string(done) + " " + std::to_string(total)))
-        return false;
+      if (!Say(protocol::FlashProgressText(target, phase, done, total))) return false;
     }
     return true;
   }
@@ -69,7 +68,7 @@ bool Flash(Channel& channel, const UnitSettings& settings, std::uint32_t size,
     ok = flasher.Say("Updating boot ROM") && flasher.Step(1, 0, kBootRomKilobytes) &&
          flasher.Step(1, 1, kBootRomKilobytes);
   }
-  return ok && flasher.Say("Upgrade complete") && flasher.Say("done");
+  return ok && flasher.Say("Upgrade complete") && flasher.Say(std::string(protocol::kFlashDone));
 }
 
 // The unit runs the image's firmware from now on, also after a restart.
@@ -93,10 +92,10 @@ Outcome HandleFirmware(ActionContext& context) {
     return Outcome::kClose;
   };
   const std::string bytes = std::to_string(size) + " bytes";
-  if (size > s.firmware_max_bytes) return refuse(velkor::kStatusTooLarge, bytes);
-  if (size < s.firmware_min_bytes) return refuse(velkor::kStatusTooSmall, bytes);
+  if (size > s.firmware_max_bytes) return refuse(protocol::kStatusTooLarge, bytes);
+  if (size < s.firmware_min_bytes) return refuse(protocol::kStatusTooSmall, bytes);
   context.notes.push_back("status 1, receiving an image of " + std::to_string(size) + " bytes");
-  if (!context.channel.SendReply(velkor::kStatusOk)) return Outcome::kClose;
+  if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
 
   std::string head;
   BlockResult result = ReceiveBlocks(context.channel, size, [&](const std::uint8_t* data,
@@ -107,13 +106,13 @@ Outcome HandleFirmware(ActionContext& context) {
   });
   if (result != BlockResult::kComplete) {
     context.notes.push_back(std::string("image ") + BlockResultText(result));
-    if (result != BlockResult::kBroken) context.channel.SendReply(velkor::kStatusFailed);
+    if (result != BlockResult::kBroken) context.channel.SendReply(protocol::kStatusFailed);
     return Outcome::kClose;
   }
   std::optional<ImageVersion> version = ReadImageHeader(head);
   context.notes.push_back(version ? "image of " + version->version + " build " + version->build
                                   : std::string("image without a version header"));
-  if (!(context.request.flags & velkor::kOptionApply)) {
+  if (!(context.request.flags & protocol::kOptionApply)) {
     if (s.install_uploads && version) {
       Install(unit, *version);
       context.notes.push_back("image installed without the flashing display");
@@ -123,7 +122,7 @@ Outcome HandleFirmware(ActionContext& context) {
     return Outcome::kFinish;
   }
 
-  if (!context.channel.SendReply(velkor::kStatusOk)) return Outcome::kClose;
+  if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
   // The unit flashes the image whether or not the client stays to watch.
   bool watched = Flash(context.channel, s, size, version);
   if (version) Install(unit, *version);

@@ -7,8 +7,8 @@
 #include "server.h"
 #include "test_client.h"
 #include "test_server.h"
-#include "user_sessions.h"
-#include "wireless.h"
+#include "session_records.h"
+#include "wireless_records.h"
 
 namespace unitsim {
 namespace {
@@ -42,53 +42,53 @@ class LiveActionTest : public test::ServerFixture {
                                       std::string_view device = "") {
     auto client = std::make_unique<TestClient>(port_);
     EXPECT_EQ(client->Login("BlueOx"), 1);
-    EXPECT_TRUE(client->Send(velkor::EncodeRequest(velkor::MakeRequest(action, value, 0, 0, device))));
+    EXPECT_TRUE(client->Send(protocol::EncodeRequest(protocol::MakeRequest(action, value, 0, 0, device))));
     auto first = client->ReadReply();
     EXPECT_TRUE(first.has_value());
     if (first) {
-      EXPECT_EQ(first->status, velkor::kStatusOk);
+      EXPECT_EQ(first->status, protocol::kStatusOk);
     }
     return client;
   }
 
   // The PPP user names the unit lists now.
   std::vector<std::string> PppUsers() {
-    auto client = Request(velkor::kActionListPpp);
+    auto client = Request(protocol::kActionListPpp);
     std::vector<std::string> users;
     for (;;) {
-      std::array<std::uint8_t, velkor::kPppSessionRecordSize> bytes;
+      std::array<std::uint8_t, protocol::kPppSessionRecordSize> bytes;
       if (!client->Receive(bytes.data(), bytes.size())) return {"broken"};
-      velkor::PppSessionRecord record = velkor::DecodePppSession(bytes);
+      protocol::PppSessionRecord record = protocol::DecodePppSession(bytes);
       if (record.end) break;
       users.push_back(record.user);
     }
     auto final = client->ReadReply();
-    EXPECT_TRUE(final && final->status == velkor::kStatusOk);
+    EXPECT_TRUE(final && final->status == protocol::kStatusOk);
     return users;
   }
 };
 
 TEST_F(LiveActionTest, OverlongUserNameIsRefused) {
-  auto client = Request(velkor::kActionDisconnectPpp);
+  auto client = Request(protocol::kActionDisconnectPpp);
   std::uint8_t length[4];
-  velkor::PutU32(length, 256);
+  protocol::PutU32(length, 256);
   ASSERT_TRUE(client->Send(length));
   auto final = client->ReadReply();
   ASSERT_TRUE(final.has_value());
-  EXPECT_EQ(final->status, velkor::kStatusFailed);
+  EXPECT_EQ(final->status, protocol::kStatusFailed);
   EXPECT_TRUE(client->SeesClose());
   EXPECT_EQ(PppUsers(), std::vector<std::string>{"alice"});
 }
 
 TEST_F(LiveActionTest, MessagesCutShortEndNothing) {
   {
-    auto client = Request(velkor::kActionDisconnectPpp);
-    std::vector<std::uint8_t> message = velkor::EncodeUserName("alice");
+    auto client = Request(protocol::kActionDisconnectPpp);
+    std::vector<std::uint8_t> message = protocol::EncodeUserName("alice");
     message.pop_back();
     ASSERT_TRUE(client->Send(message));
   }  // the client leaves one byte short
   {
-    auto client = Request(velkor::kActionDisconnectHotspotIp);
+    auto client = Request(protocol::kActionDisconnectHotspotIp);
     const std::uint8_t two[] = {10, 5};
     ASSERT_TRUE(client->Send(two));
   }
@@ -96,11 +96,11 @@ TEST_F(LiveActionTest, MessagesCutShortEndNothing) {
 }
 
 TEST_F(LiveActionTest, NameOfExactLengthEndsTheSession) {
-  auto client = Request(velkor::kActionDisconnectPpp);
-  ASSERT_TRUE(client->Send(velkor::EncodeUserName("alice")));
+  auto client = Request(protocol::kActionDisconnectPpp);
+  ASSERT_TRUE(client->Send(protocol::EncodeUserName("alice")));
   auto final = client->ReadReply();
   ASSERT_TRUE(final.has_value());
-  EXPECT_EQ(final->status, velkor::kStatusOk);
+  EXPECT_EQ(final->status, protocol::kStatusOk);
   EXPECT_TRUE(PppUsers().empty());
 }
 
@@ -111,45 +111,45 @@ TEST_F(LiveActionTest, RefusedAssociationListsSendOnlyTheCard) {
     std::uint8_t present;
   };
   for (Case c : {Case{"wlan1", 3, 1}, Case{"wlan9", 0, 0}}) {
-    auto client = Request(velkor::kActionAssociations, c.index, c.device);
-    std::array<std::uint8_t, velkor::kCardRecordSize> card;
+    auto client = Request(protocol::kActionAssociations, c.index, c.device);
+    std::array<std::uint8_t, protocol::kCardRecordSize> card;
     ASSERT_TRUE(client->Receive(card.data(), card.size()));
-    EXPECT_EQ(velkor::DecodeCardRecord(card).present, c.present) << c.device;
+    EXPECT_EQ(protocol::DecodeCardRecord(card).present, c.present) << c.device;
     EXPECT_TRUE(client->SeesClose()) << c.device;
   }
 }
 
 TEST_F(LiveActionTest, AssociationsFromTheLastIndexCarryTheEndFlag) {
-  auto client = Request(velkor::kActionAssociations, 2, "wlan1");
-  std::array<std::uint8_t, velkor::kCardRecordSize> card;
+  auto client = Request(protocol::kActionAssociations, 2, "wlan1");
+  std::array<std::uint8_t, protocol::kCardRecordSize> card;
   ASSERT_TRUE(client->Receive(card.data(), card.size()));
-  EXPECT_EQ(velkor::DecodeCardRecord(card).clients, 2);
-  std::array<std::uint8_t, velkor::kAssociationRecordSize> station;
+  EXPECT_EQ(protocol::DecodeCardRecord(card).clients, 2);
+  std::array<std::uint8_t, protocol::kAssociationRecordSize> station;
   ASSERT_TRUE(client->Receive(station.data(), station.size()));
-  velkor::AssociationRecord record = velkor::DecodeAssociationRecord(station);
+  protocol::AssociationRecord record = protocol::DecodeAssociationRecord(station);
   EXPECT_EQ(record.name, "two");
   EXPECT_EQ(record.end, 1);
   auto final = client->ReadReply();
   ASSERT_TRUE(final.has_value());
-  EXPECT_EQ(final->status, velkor::kStatusOk);
+  EXPECT_EQ(final->status, protocol::kStatusOk);
 }
 
 TEST_F(LiveActionTest, AccessPointWithoutStationsEndsAtOnce) {
-  auto client = Request(velkor::kActionAssociations, 0, "wlan2");
-  std::array<std::uint8_t, velkor::kCardRecordSize> card;
+  auto client = Request(protocol::kActionAssociations, 0, "wlan2");
+  std::array<std::uint8_t, protocol::kCardRecordSize> card;
   ASSERT_TRUE(client->Receive(card.data(), card.size()));
-  EXPECT_EQ(velkor::DecodeCardRecord(card).clients, 0);
-  std::array<std::uint8_t, velkor::kAssociationRecordSize> end;
+  EXPECT_EQ(protocol::DecodeCardRecord(card).clients, 0);
+  std::array<std::uint8_t, protocol::kAssociationRecordSize> end;
   ASSERT_TRUE(client->Receive(end.data(), end.size()));
-  EXPECT_EQ(velkor::DecodeAssociationRecord(end).end, 1);
+  EXPECT_EQ(protocol::DecodeAssociationRecord(end).end, 1);
   EXPECT_TRUE(client->ReadReply().has_value());
 }
 
 TEST_F(LiveActionTest, ThroughputClientsThatLeaveCostOnlyTheirConnection) {
-  for (std::uint8_t action : {velkor::kActionReceiveThroughput, velkor::kActionTransmitThroughput}) {
+  for (std::uint8_t action : {protocol::kActionReceiveThroughput, protocol::kActionTransmitThroughput}) {
     auto client = Request(action);
     std::vector<std::uint8_t> piece(1000, 0x33);
-    if (action == velkor::kActionReceiveThroughput) {
+    if (action == protocol::kActionReceiveThroughput) {
       ASSERT_TRUE(client->Receive(piece.data(), piece.size()));
     } else {
       ASSERT_TRUE(client->Send(piece));

@@ -63,25 +63,25 @@
 #include <string>
 #include <vector>
 
-#include "user_sessions.h"
-#include "wireless.h"
+#include "session_records.h"
+#include "wireless_records.h"
 
 namespace unitsim {
 
 struct CardDescription {
   std::string device;
-  velkor::CardRecord card;  // clients is set from the stations
-  std::vector<velkor::AssociationRecord> stations;
+  protocol::CardRecord card;  // clients is set from the stations
+  std::vector<protocol::AssociationRecord> stations;
 };
 
 // A session's record as it was when the unit started, and how fast its
 // counters grow.
 struct PppDescription {
-  velkor::PppSessionRecord record;  // rates as reported
+  protocol::PppSessionRecord record;  // rates as reported
 };
 
 struct HotspotDescription {
-  velkor::HotspotSessionRecord record;
+  protocol::HotspotSessionRecord record;
   std::uint32_t receive_rate = 0;   // bytes per second
   std::uint32_t transmit_rate = 0;  // bytes per second
 };

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "frames.h"
+
 namespace unitsim {
 namespace {
 
@@ -105,7 +107,7 @@ std::uint8_t WordOrNumber(const KeySite& site, std::initializer_list<Word> words
 }
 
 // Miles with two decimals.
-void Distance(const KeySite& site, velkor::CardRecord& card) {
+void Distance(const KeySite& site, protocol::CardRecord& card) {
   std::optional<double> miles = site.node.value<double>();
   if (!miles || !(*miles >= 0) || *miles >= 65536) {
     site.Fail(std::string(site.key) + " must be a number of miles from 0 to 65535.99");
@@ -153,9 +155,9 @@ std::string Nested(const KeySite& site, std::string_view name) {
   return "[[" + std::string(outer) + "." + std::string(name) + "]]";
 }
 
-bool ReadStationKey(const KeySite& s, velkor::AssociationRecord& r) {
+bool ReadStationKey(const KeySite& s, protocol::AssociationRecord& r) {
   const std::string_view key = s.key;
-  if (key == "name") r.name = Text(s, velkor::kClientNameSize);
+  if (key == "name") r.name = Text(s, protocol::kClientNameSize);
   else if (key == "mac") r.mac = Mac(s);
   else if (key == "ip") r.ip = Address(s);
   else if (key == "quality") r.quality = Byte(s);
@@ -172,25 +174,25 @@ bool ReadStationKey(const KeySite& s, velkor::AssociationRecord& r) {
 }
 
 bool ReadCardKey(const KeySite& s, CardDescription& d) {
-  velkor::CardRecord& c = d.card;
+  protocol::CardRecord& c = d.card;
   const std::string_view key = s.key;
   if (key == "device") {
-    d.device = Text(s, velkor::kDeviceNameSize);
+    d.device = Text(s, protocol::kDeviceNameSize);
     if (d.device.empty()) s.Fail("device must not be empty");
   } else if (key == "type") {
-    c.type = WordOrNumber(s, {{"orinoco", velkor::kCardOrinoco},
-                              {"prism", velkor::kCardPrism},
-                              {"teletronics", velkor::kCardTeletronics},
-                              {"atheros", velkor::kCardAtheros}});
+    c.type = WordOrNumber(s, {{"orinoco", protocol::kCardOrinoco},
+                              {"prism", protocol::kCardPrism},
+                              {"teletronics", protocol::kCardTeletronics},
+                              {"atheros", protocol::kCardAtheros}});
   } else if (key == "variant") c.variant = Byte(s);
   else if (key == "firmware") c.firmware = Version(s);
   else if (key == "mode") {
-    c.mode = WordOrNumber(s, {{"adhoc", velkor::kModeAdHoc},
-                              {"infrastructure", velkor::kModeInfrastructure},
-                              {"master", velkor::kModeMaster}});
+    c.mode = WordOrNumber(s, {{"adhoc", protocol::kModeAdHoc},
+                              {"infrastructure", protocol::kModeInfrastructure},
+                              {"master", protocol::kModeMaster}});
   } else if (key == "mac") c.address = Mac(s);
-  else if (key == "essid") c.essid = Text(s, velkor::kEssidSize);
-  else if (key == "nickname") c.nickname = Text(s, velkor::kNicknameSize);
+  else if (key == "essid") c.essid = Text(s, protocol::kEssidSize);
+  else if (key == "nickname") c.nickname = Text(s, protocol::kNicknameSize);
   else if (key == "channel") c.channel = Byte(s);
   else if (key == "rate") c.rate = Byte(s);
   else if (key == "auto_rate") c.rate_control = s.Boolean() ? 1 : 0;
@@ -204,7 +206,7 @@ bool ReadCardKey(const KeySite& s, CardDescription& d) {
   else if (key == "distance") Distance(s, c);
   else if (key == "station") {
     EachTable(s, Nested(s, "station"), {}, [&](const toml::table&, auto each_key) {
-      velkor::AssociationRecord station;
+      protocol::AssociationRecord station;
       each_key([&](const KeySite& inner) { return ReadStationKey(inner, station); });
       d.stations.push_back(station);
     });
@@ -218,18 +220,18 @@ bool ReadCardKey(const KeySite& s, CardDescription& d) {
 CardDescription DefaultCard() {
   CardDescription d;
   d.card.present = 1;
-  d.card.type = velkor::kCardAtheros;
+  d.card.type = protocol::kCardAtheros;
   d.card.variant = 1;
   d.card.firmware = {1, 0, 0};
-  d.card.mode = velkor::kModeMaster;
+  d.card.mode = protocol::kModeMaster;
   d.card.rate_control = 1;
   d.card.link_state = 4;
   return d;
 }
 
-bool ReadPppKey(const KeySite& s, velkor::PppSessionRecord& r) {
+bool ReadPppKey(const KeySite& s, protocol::PppSessionRecord& r) {
   const std::string_view key = s.key;
-  if (key == "user") r.user = Text(s, velkor::kSessionUserSize);
+  if (key == "user") r.user = Text(s, protocol::kSessionUserSize);
   else if (key == "type") r.type = Text(s, 16);
   else if (key == "port") r.port = Text(s, 8);
   else if (key == "ip") r.address = Text(s, 20);
@@ -242,9 +244,9 @@ bool ReadPppKey(const KeySite& s, velkor::PppSessionRecord& r) {
 }
 
 bool ReadHotspotKey(const KeySite& s, HotspotDescription& d) {
-  velkor::HotspotSessionRecord& r = d.record;
+  protocol::HotspotSessionRecord& r = d.record;
   const std::string_view key = s.key;
-  if (key == "user") r.user = Text(s, velkor::kSessionUserSize);
+  if (key == "user") r.user = Text(s, protocol::kSessionUserSize);
   else if (key == "ip") {
     r.address = s.String();
     if (!IsDottedAddress(r.address)) s.Fail("ip must be a dotted IPv4 address");

@@ -55,9 +55,9 @@ link_state = 6
   const CardDescription& ap = live.cards[0];
   EXPECT_EQ(ap.device, "wlan1");
   EXPECT_EQ(ap.card.present, 1);
-  EXPECT_EQ(ap.card.type, velkor::kCardAtheros);
+  EXPECT_EQ(ap.card.type, protocol::kCardAtheros);
   EXPECT_EQ(ap.card.firmware, (std::array<std::uint8_t, 3>{2, 4, 11}));
-  EXPECT_EQ(ap.card.mode, velkor::kModeMaster);
+  EXPECT_EQ(ap.card.mode, protocol::kModeMaster);
   EXPECT_EQ(ap.card.address, (std::array<std::uint8_t, 6>{0x00, 0x0c, 0x42, 0x17, 0x00, 0x05}));
   EXPECT_EQ(ap.card.rate_control, 0);
   EXPECT_EQ(ap.card.noise_max, -3);
@@ -72,8 +72,8 @@ link_state = 6
 
   const CardDescription* client = FindCard(live, "wpci1");
   ASSERT_NE(client, nullptr);
-  EXPECT_EQ(client->card.type, velkor::kCardPrism);
-  EXPECT_EQ(client->card.mode, velkor::kModeInfrastructure);
+  EXPECT_EQ(client->card.type, protocol::kCardPrism);
+  EXPECT_EQ(client->card.mode, protocol::kModeInfrastructure);
   EXPECT_EQ(client->card.clients, 0);
   EXPECT_EQ(FindCard(live, "wlan2"), nullptr);
 }
@@ -152,7 +152,7 @@ TEST(LiveState, CountersGrowWithTheirRates) {
   hot.record.received = 4294967000u;
   hot.receive_rate = 100;
   hot.record.online = 60;
-  velkor::HotspotSessionRecord later = HotspotAt(hot, 3.9);
+  protocol::HotspotSessionRecord later = HotspotAt(hot, 3.9);
   EXPECT_EQ(later.received, 94u);  // wraps like the unit's 32-bit counter
   EXPECT_EQ(later.online, 63u);
 }

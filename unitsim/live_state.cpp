@@ -15,20 +15,20 @@ LiveSessions StartSessions(const LiveDescription& live, std::chrono::steady_cloc
   return LiveSessions{now, live.ppp, live.hotspot};
 }
 
-velkor::PppSessionRecord PppAt(const PppDescription& session, double seconds) {
-  velkor::PppSessionRecord r = session.record;
+protocol::PppSessionRecord PppAt(const PppDescription& session, double seconds) {
+  protocol::PppSessionRecord r = session.record;
   r.received += static_cast<std::int64_t>(r.receive_rate * seconds);
   r.transmitted += static_cast<std::int64_t>(r.transmit_rate * seconds);
   return r;
 }
 
-velkor::HotspotSessionRecord HotspotAt(const HotspotDescription& session, double seconds) {
+protocol::HotspotSessionRecord HotspotAt(const HotspotDescription& session, double seconds) {
   // The unit's hotspot counters are 32 bits wide and wrap.
   auto grown = [seconds](std::uint32_t start, std::uint32_t rate) {
     auto added = static_cast<std::uint64_t>(rate * seconds);
     return static_cast<std::uint32_t>(start + added);
   };
-  velkor::HotspotSessionRecord r = session.record;
+  protocol::HotspotSessionRecord r = session.record;
   r.received = grown(r.received, session.receive_rate);
   r.transmitted = grown(r.transmitted, session.transmit_rate);
   r.online = grown(r.online, 1);

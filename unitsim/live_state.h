@@ -22,8 +22,8 @@ struct LiveSessions {
 LiveSessions StartSessions(const LiveDescription& live, std::chrono::steady_clock::time_point now);
 
 // The records as they stand after the given seconds since the start.
-velkor::PppSessionRecord PppAt(const PppDescription& session, double seconds);
-velkor::HotspotSessionRecord HotspotAt(const HotspotDescription& session, double seconds);
+protocol::PppSessionRecord PppAt(const PppDescription& session, double seconds);
+protocol::HotspotSessionRecord HotspotAt(const HotspotDescription& session, double seconds);
 
 // Remove every matching session; give how many went.
 std::size_t DisconnectPpp(LiveSessions& sessions, std::string_view user);

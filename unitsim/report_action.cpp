@@ -8,12 +8,12 @@ namespace unitsim {
 Outcome HandleReport(ActionContext& context) {
   // A server too old for the reports answers as to any unknown action.
   if (context.unit.description.settings.old_server) return HandleUnsupported(context);
-  ReportKind kind = context.request.action == velkor::kActionSystemInfo ? ReportKind::kSystemInfo
+  ReportKind kind = context.request.action == protocol::kActionSystemInfo ? ReportKind::kSystemInfo
                                                                         : ReportKind::kKernelLog;
   std::string text = ComposeReport(context.unit, kind);
   auto length = static_cast<std::uint32_t>(text.size());
   context.notes.push_back("status 1, report " + std::to_string(length) + " bytes");
-  if (!context.channel.SendReply(velkor::kStatusOk, length) ||
+  if (!context.channel.SendReply(protocol::kStatusOk, length) ||
       !context.channel.SendInBlocks(text)) {
     context.notes.push_back("connection broken during the report");
     return Outcome::kClose;

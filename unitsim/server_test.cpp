@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "login.h"
+#include "digest.h"
 #include "test_client.h"
 #include "test_server.h"
 
@@ -36,10 +36,10 @@ class ServerTest : public test::ServerFixture {
 
   // A proper client still gets its report.
   void ExpectServing() {
-    Exchange e = RunRequest(port_, "BlueOx", velkor::kActionSystemInfo);
+    Exchange e = RunRequest(port_, "BlueOx", protocol::kActionSystemInfo);
     EXPECT_EQ(e.verdict, 1);
     ASSERT_TRUE(e.final.has_value());
-    EXPECT_EQ(e.final->status, velkor::kStatusOk);
+    EXPECT_EQ(e.final->status, protocol::kStatusOk);
     ASSERT_TRUE(e.data.has_value());
     EXPECT_NE(e.data->find("lab-ap"), std::string::npos);
   }
@@ -50,16 +50,16 @@ TEST_F(ServerTest, ReportArrivesInBlocksThatAddUpToTheAnnouncedLength) {
   report += '\n';
   StartServer("[[unit]]\naddress = \"10.9.9.9\"\nname = \"ap\"\nsysinfo = \"" +
               report.substr(0, 2999) + "\\n\"\n");
-  Exchange e = RunRequest(port_, "BlueOx", velkor::kActionSystemInfo);
+  Exchange e = RunRequest(port_, "BlueOx", protocol::kActionSystemInfo);
   EXPECT_EQ(e.verdict, 1);
   ASSERT_TRUE(e.first.has_value());
-  EXPECT_EQ(e.first->status, velkor::kStatusOk);
+  EXPECT_EQ(e.first->status, protocol::kStatusOk);
   EXPECT_EQ(e.first->value, 3000u);
   ASSERT_TRUE(e.data.has_value());
   EXPECT_EQ(*e.data, report);
   EXPECT_EQ(e.blocks, 3);  // 1460, 1460, 80
   ASSERT_TRUE(e.final.has_value());
-  EXPECT_EQ(e.final->status, velkor::kStatusOk);
+  EXPECT_EQ(e.final->status, protocol::kStatusOk);
   EXPECT_EQ(e.final->value, 0u);
 
   server_->Stop();
@@ -73,14 +73,14 @@ TEST_F(ServerTest, ReportArrivesInBlocksThatAddUpToTheAnnouncedLength) {
 
 TEST_F(ServerTest, EmptyReportSendsNoBlock) {
   StartServer();
-  Exchange e = RunRequest(port_, "BlueOx", velkor::kActionKernelLog);
+  Exchange e = RunRequest(port_, "BlueOx", protocol::kActionKernelLog);
   ASSERT_TRUE(e.first.has_value());
-  EXPECT_EQ(e.first->status, velkor::kStatusOk);
+  EXPECT_EQ(e.first->status, protocol::kStatusOk);
   EXPECT_EQ(e.first->value, 0u);
   EXPECT_EQ(e.blocks, 0);
   // The final reply comes straight after the first.
   ASSERT_TRUE(e.final.has_value());
-  EXPECT_EQ(e.final->status, velkor::kStatusOk);
+  EXPECT_EQ(e.final->status, protocol::kStatusOk);
 }
 
 TEST_F(ServerTest, LoginIsRefusedForAWrongPasswordOrVersion) {
@@ -94,12 +94,12 @@ TEST_F(ServerTest, LoginIsRefusedForAWrongPasswordOrVersion) {
     TestClient client(port_);
     auto hello = client.ReadHello();
     ASSERT_TRUE(hello.has_value());
-    EXPECT_EQ(hello->version, velkor::kProtocolVersion);
+    EXPECT_EQ(hello->version, protocol::kProtocolVersion);
     EXPECT_EQ(hello->text, "unitsim management server");
-    velkor::LoginFrame frame;
+    protocol::LoginFrame frame;
     frame.version = 0x0103;
-    frame.digest = velkor::MakePasswordDigest("BlueOx", hello->challenge);
-    ASSERT_TRUE(client.Send(velkor::EncodeLoginFrame(frame)));
+    frame.digest = protocol::MakePasswordDigest("BlueOx", hello->challenge);
+    ASSERT_TRUE(client.Send(protocol::EncodeLoginFrame(frame)));
     std::uint8_t result[3];
     ASSERT_TRUE(client.Receive(result, 3));
     EXPECT_EQ(result[0], 0x01);
@@ -128,11 +128,11 @@ TEST_F(ServerTest, OtherActionsGetStatus4AndTheConnectionCloses) {
   for (int code : {7, 63, 255}) {
     TestClient client(port_);
     ASSERT_EQ(client.Login("BlueOx"), 1);
-    auto request = velkor::MakeRequest(static_cast<std::uint8_t>(code), 100, 0, 0, "wlan0");
-    ASSERT_TRUE(client.Send(velkor::EncodeRequest(request)));
+    auto request = protocol::MakeRequest(static_cast<std::uint8_t>(code), 100, 0, 0, "wlan0");
+    ASSERT_TRUE(client.Send(protocol::EncodeRequest(request)));
     auto reply = client.ReadReply();
     ASSERT_TRUE(reply.has_value()) << code;
-    EXPECT_EQ(reply->status, velkor::kStatusNotSupported) << code;
+    EXPECT_EQ(reply->status, protocol::kStatusNotSupported) << code;
     EXPECT_TRUE(client.SeesClose()) << code;
   }
   ExpectServing();
@@ -140,13 +140,13 @@ TEST_F(ServerTest, OtherActionsGetStatus4AndTheConnectionCloses) {
 
 TEST_F(ServerTest, ApplyAndRebootOnly) {
   StartServer();
-  Exchange e = RunRequest(port_, "BlueOx", velkor::kActionNone,
-                          velkor::kOptionApply | velkor::kOptionReboot);
+  Exchange e = RunRequest(port_, "BlueOx", protocol::kActionNone,
+                          protocol::kOptionApply | protocol::kOptionReboot);
   ASSERT_TRUE(e.first.has_value());
-  EXPECT_EQ(e.first->status, velkor::kStatusOk);
+  EXPECT_EQ(e.first->status, protocol::kStatusOk);
   EXPECT_EQ(e.first->value, 0u);
   ASSERT_TRUE(e.final.has_value());
-  EXPECT_EQ(e.final->status, velkor::kStatusOk);
+  EXPECT_EQ(e.final->status, protocol::kStatusOk);
   // reboot_seconds is 0: the unit is back at once.
   ExpectServing();
   server_->Stop();
@@ -158,7 +158,7 @@ TEST_F(ServerTest, ApplyAndRebootOnly) {
 
 TEST_F(ServerTest, ARebootingUnitTurnsConnectionsAway) {
   StartServer("[[unit]]\naddress = \"10.9.9.9\"\nname = \"ap\"\nreboot_seconds = 3600\n");
-  Exchange e = RunRequest(port_, "BlueOx", velkor::kActionNone, velkor::kOptionReboot);
+  Exchange e = RunRequest(port_, "BlueOx", protocol::kActionNone, protocol::kOptionReboot);
   ASSERT_TRUE(e.final.has_value());
   TestClient client(port_);
   EXPECT_FALSE(client.ReadHello().has_value());
@@ -168,7 +168,7 @@ TEST_F(ServerTest, ARebootingUnitTurnsConnectionsAway) {
 
 TEST_F(ServerTest, FlagsAreCarriedOutAfterAReport) {
   StartServer("[[unit]]\naddress = \"10.9.9.9\"\nname = \"ap\"\nreboot_seconds = 3600\n");
-  Exchange e = RunRequest(port_, "BlueOx", velkor::kActionSystemInfo, velkor::kOptionReboot);
+  Exchange e = RunRequest(port_, "BlueOx", protocol::kActionSystemInfo, protocol::kOptionReboot);
   ASSERT_TRUE(e.final.has_value());
   EXPECT_TRUE(server_->unit(0).state.Refusing());
 }
@@ -177,7 +177,7 @@ TEST_F(ServerTest, AWrongRequestTagClosesTheConnection) {
   StartServer();
   TestClient client(port_);
   ASSERT_EQ(client.Login("BlueOx"), 1);
-  auto bytes = velkor::EncodeRequest(velkor::MakeRequest(velkor::kActionSystemInfo, 0, 0, 0, ""));
+  auto bytes = protocol::EncodeRequest(protocol::MakeRequest(protocol::kActionSystemInfo, 0, 0, 0, ""));
   bytes[0] = 0x04;
   ASSERT_TRUE(client.Send(bytes));
   EXPECT_TRUE(client.SeesClose());
@@ -190,17 +190,17 @@ TEST_F(ServerTest, ClientsThatLeaveAtAnyByteCostOnlyTheirConnection) {
   {
     TestClient client(port_);  // leaves before the hello is read
   }
-  for (std::size_t cut = 0; cut < velkor::kLoginFrameSize; ++cut) {
+  for (std::size_t cut = 0; cut < protocol::kLoginFrameSize; ++cut) {
     TestClient client(port_);
     auto hello = client.ReadHello();
     ASSERT_TRUE(hello.has_value());
-    velkor::LoginFrame frame;
-    frame.digest = velkor::MakePasswordDigest("BlueOx", hello->challenge);
-    auto bytes = velkor::EncodeLoginFrame(frame);
+    protocol::LoginFrame frame;
+    frame.digest = protocol::MakePasswordDigest("BlueOx", hello->challenge);
+    auto bytes = protocol::EncodeLoginFrame(frame);
     ASSERT_TRUE(client.Send(std::span(bytes.data(), cut)));
   }
-  auto request = velkor::EncodeRequest(velkor::MakeRequest(velkor::kActionSystemInfo, 0, 0, 0, ""));
-  for (std::size_t cut = 0; cut < velkor::kRequestFrameSize; ++cut) {
+  auto request = protocol::EncodeRequest(protocol::MakeRequest(protocol::kActionSystemInfo, 0, 0, 0, ""));
+  for (std::size_t cut = 0; cut < protocol::kRequestFrameSize; ++cut) {
     TestClient client(port_);
     ASSERT_EQ(client.Login("BlueOx"), 1);
     ASSERT_TRUE(client.Send(std::span(request.data(), cut)));
@@ -263,8 +263,8 @@ TEST_F(ServerTest, ServesManyConnectionsAtOnceUpToTheCap) {
   }
   // The waiting ones finish their logins, in reverse order.
   for (auto it = waiting.rbegin(); it != waiting.rend(); ++it) {
-    velkor::LoginFrame frame;  // wrong digest: verdict 0
-    ASSERT_TRUE((*it)->Send(velkor::EncodeLoginFrame(frame)));
+    protocol::LoginFrame frame;  // wrong digest: verdict 0
+    ASSERT_TRUE((*it)->Send(protocol::EncodeLoginFrame(frame)));
     std::uint8_t result[3];
     ASSERT_TRUE((*it)->Receive(result, 3));
     EXPECT_EQ(result[2], 0);

@@ -5,7 +5,7 @@
 
 #include "actions.h"
 #include "channel.h"
-#include "login.h"
+#include "digest.h"
 #include "random.h"
 
 namespace unitsim {
@@ -37,39 +37,39 @@ void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes) {
     notes.push_back("closed before the greeting (silent server)");
     return;
   }
-  velkor::ServerHello hello;
+  protocol::ServerHello hello;
   hello.text = kHelloText;
   FillRandom(hello.challenge);
-  if (!channel.Send(velkor::EncodeServerHello(hello))) {
+  if (!channel.Send(protocol::EncodeServerHello(hello))) {
     notes.push_back("hello not delivered");
     return;
   }
 
-  std::array<std::uint8_t, velkor::kLoginFrameSize> login_bytes;
+  std::array<std::uint8_t, protocol::kLoginFrameSize> login_bytes;
   if (!channel.ReceiveExact(login_bytes.data(), login_bytes.size())) {
     notes.push_back(Broken(channel, login_bytes.size(), "login"));
     return;
   }
-  velkor::LoginFrame login = velkor::DecodeLoginFrame(login_bytes);
-  const bool version_ok = login.version == velkor::kProtocolVersion;
+  protocol::LoginFrame login = protocol::DecodeLoginFrame(login_bytes);
+  const bool version_ok = login.version == protocol::kProtocolVersion;
   const bool password_ok =
-      login.digest == velkor::MakePasswordDigest(unit.description.settings.password, hello.challenge);
-  velkor::LoginResult result;
+      login.digest == protocol::MakePasswordDigest(unit.description.settings.password, hello.challenge);
+  protocol::LoginResult result;
   result.verdict = version_ok && password_ok ? 1 : 0;
   if (!version_ok) {
     notes.push_back("login refused (version " + Hex16(login.version) + ")");
   } else {
     notes.push_back(password_ok ? "login ok" : "login refused (wrong password)");
   }
-  if (!channel.Send(velkor::EncodeLoginResult(result)) || result.verdict == 0) return;
+  if (!channel.Send(protocol::EncodeLoginResult(result)) || result.verdict == 0) return;
 
-  std::array<std::uint8_t, velkor::kRequestFrameSize> request_bytes;
+  std::array<std::uint8_t, protocol::kRequestFrameSize> request_bytes;
   if (!channel.ReceiveExact(request_bytes.data(), request_bytes.size())) {
     notes.push_back(Broken(channel, request_bytes.size(), "request"));
     return;
   }
-  velkor::RequestFrame request = velkor::DecodeRequest(request_bytes);
-  if (request.tag != velkor::kRequestTag) {
+  protocol::RequestFrame request = protocol::DecodeRequest(request_bytes);
+  if (request.tag != protocol::kRequestTag) {
     notes.push_back("bad request tag " + Hex16(request.tag));
     return;
   }

@@ -10,7 +10,7 @@
 
 #include "report.h"
 #include "template.h"
-#include "wireless.h"
+#include "wireless_records.h"
 
 namespace unitsim {
 
@@ -75,15 +75,15 @@ std::map<Oid, SnmpValue> AgentObjects(const Unit& unit) {
   std::uint32_t k = 0;
   for (const CardDescription& card : s.live.cards) {
     ++k;
-    const velkor::CardRecord& c = card.card;
+    const protocol::CardRecord& c = card.card;
     objects[Under(kWireless, {1, k})] = Text(card.device);
     objects[Under(kWireless, {2, k})] = {"octet", OctetText(c.address.data(), c.address.size())};
     objects[Under(kWireless, {3, k})] = Number(static_cast<long long>(card.stations.size()));
     objects[Under(kWireless, {4, k})] = Number(Percent(c.quality, c.quality_max));
-    objects[Under(kWireless, {5, k})] = Number(velkor::LevelToDbm(c.level));
-    objects[Under(kWireless, {6, k})] = Number(velkor::LevelToDbm(c.noise));
+    objects[Under(kWireless, {5, k})] = Number(protocol::LevelToDbm(c.level));
+    objects[Under(kWireless, {6, k})] = Number(protocol::LevelToDbm(c.noise));
     objects[Under(kWireless, {7, k})] = Number(c.channel);
-    for (const velkor::AssociationRecord& r : card.stations) {
+    for (const protocol::AssociationRecord& r : card.stations) {
       ++station;
       char ip[16];
       std::snprintf(ip, sizeof ip, "%u.%u.%u.%u", r.ip[0], r.ip[1], r.ip[2], r.ip[3]);
@@ -129,7 +129,10 @@ std::optional<Oid> ParseOid(std::string_view text) {
 
 std::string OidText(const Oid& oid) {
   std::string text;
-  for (std::uint32_t part : oid) text += "." + std::to_string(part);
+  for (std::uint32_t part : oid) {
+    text += '.';
+    text += std::to_string(part);
+  }
   return text;
 }
 

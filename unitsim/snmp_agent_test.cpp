@@ -179,10 +179,10 @@ TEST_F(ServerMannersTest, AnOldServerRefusesTheReport) {
   Serve("[[unit]]\naddress = \"127.0.0.1\"\nname = \"old\"\nold_server = true\n");
   test::TestClient client(port_);
   ASSERT_EQ(client.Login("BlueOx"), 1);
-  ASSERT_TRUE(client.Send(velkor::EncodeRequest(velkor::MakeRequest(velkor::kActionSystemInfo, 0, 0, 0, ""))));
+  ASSERT_TRUE(client.Send(protocol::EncodeRequest(protocol::MakeRequest(protocol::kActionSystemInfo, 0, 0, 0, ""))));
   auto reply = client.ReadReply();
   ASSERT_TRUE(reply.has_value());
-  EXPECT_EQ(reply->status, velkor::kStatusNotSupported);
+  EXPECT_EQ(reply->status, protocol::kStatusNotSupported);
 }
 
 TEST_F(ServerMannersTest, ASilentServerClosesBeforeItsGreeting) {

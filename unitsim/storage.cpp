@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "frames.h"
-#include "localfile.h"
+#include "stored_file.h"
 
 namespace unitsim {
 
@@ -92,15 +92,15 @@ fs::path UnitFolder(const UnitDescription& unit) {
 std::optional<fs::path> StoredItem(const UnitDescription& unit, std::uint8_t action,
                                    std::uint8_t selector) {
   switch (action) {
-    case velkor::kActionDownloadConfig:
-    case velkor::kActionUploadConfig:
+    case protocol::kActionDownloadConfig:
+    case protocol::kActionUploadConfig:
       return UnitFolder(unit) / "config.dat";
-    case velkor::kActionDownloadScript:
-    case velkor::kActionUploadScript:
+    case protocol::kActionDownloadScript:
+    case protocol::kActionUploadScript:
       if (selector < 1 || selector > kScripts.size()) return std::nullopt;
       return UnitFolder(unit) / "scripts" / std::string(kScripts[selector - 1]);
-    case velkor::kActionDownloadPage:
-    case velkor::kActionUploadPage:
+    case protocol::kActionDownloadPage:
+    case protocol::kActionUploadPage:
       if (selector < kFirstPage || selector >= kFirstPage + kPages.size()) return std::nullopt;
       return UnitFolder(unit) / "pages" / (std::string(kPages[selector - kFirstPage]) + ".html");
     default:
@@ -118,7 +118,7 @@ std::string DefaultContent(const UnitDescription& unit, const fs::path& item) {
 bool StoreAtomically(const fs::path& item, std::string_view content) {
   std::error_code ec;
   fs::create_directories(item.parent_path(), ec);
-  velkor::DownloadFile file(item.string());
+  StoredFile file(item.string());
   return file.Open() &&
          file.Write(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()) &&
          file.Commit();

@@ -6,7 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "login.h"
+#include "digest.h"
 
 namespace unitsim::test {
 
@@ -65,37 +65,37 @@ bool TestClient::DrainsToClose() {
   }
 }
 
-std::optional<velkor::ServerHello> TestClient::ReadHello() {
-  std::array<std::uint8_t, velkor::kServerHelloSize> bytes;
+std::optional<protocol::ServerHello> TestClient::ReadHello() {
+  std::array<std::uint8_t, protocol::kServerHelloSize> bytes;
   if (!Receive(bytes.data(), bytes.size())) return std::nullopt;
-  return velkor::DecodeServerHello(bytes);
+  return protocol::DecodeServerHello(bytes);
 }
 
 std::optional<int> TestClient::Login(std::string_view password) {
   auto hello = ReadHello();
   if (!hello) return std::nullopt;
-  velkor::LoginFrame frame;
-  frame.digest = velkor::MakePasswordDigest(password, hello->challenge);
-  if (!Send(velkor::EncodeLoginFrame(frame))) return std::nullopt;
-  std::array<std::uint8_t, velkor::kLoginResultSize> result;
+  protocol::LoginFrame frame;
+  frame.digest = protocol::MakePasswordDigest(password, hello->challenge);
+  if (!Send(protocol::EncodeLoginFrame(frame))) return std::nullopt;
+  std::array<std::uint8_t, protocol::kLoginResultSize> result;
   if (!Receive(result.data(), result.size())) return std::nullopt;
-  return velkor::DecodeLoginResult(result).verdict;
+  return protocol::DecodeLoginResult(result).verdict;
 }
 
-std::optional<velkor::ReplyFrame> TestClient::ReadReply() {
-  std::array<std::uint8_t, velkor::kReplyFrameSize> bytes;
+std::optional<protocol::ReplyFrame> TestClient::ReadReply() {
+  std::array<std::uint8_t, protocol::kReplyFrameSize> bytes;
   if (!Receive(bytes.data(), bytes.size())) return std::nullopt;
-  return velkor::DecodeReply(bytes);
+  return protocol::DecodeReply(bytes);
 }
 
 std::optional<std::string> TestClient::ReadBlocks(std::uint32_t total, int* block_count) {
   std::string data;
   int blocks = 0;
   while (data.size() < total) {
-    std::array<std::uint8_t, velkor::kDataBlockSize> block;
+    std::array<std::uint8_t, protocol::kDataBlockSize> block;
     if (!Receive(block.data(), block.size())) return std::nullopt;
-    std::uint16_t length = velkor::BlockLength(block.data());
-    if (length == 0 || length > velkor::kBlockPayloadSize) return std::nullopt;
+    std::uint16_t length = protocol::BlockLength(block.data());
+    if (length == 0 || length > protocol::kBlockPayloadSize) return std::nullopt;
     data.append(reinterpret_cast<const char*>(block.data() + 2), length);
     ++blocks;
   }
@@ -112,12 +112,12 @@ Exchange RunRequest(std::uint16_t port, std::string_view password, std::uint8_t 
   if (!verdict) return exchange;
   exchange.verdict = *verdict;
   if (*verdict == 0) return exchange;
-  if (!client.Send(velkor::EncodeRequest(velkor::MakeRequest(action, 0, 0, flags, "")))) {
+  if (!client.Send(protocol::EncodeRequest(protocol::MakeRequest(action, 0, 0, flags, "")))) {
     return exchange;
   }
   exchange.first = client.ReadReply();
-  if (!exchange.first || exchange.first->status != velkor::kStatusOk) return exchange;
-  if (action == velkor::kActionSystemInfo || action == velkor::kActionKernelLog) {
+  if (!exchange.first || exchange.first->status != protocol::kStatusOk) return exchange;
+  if (action == protocol::kActionSystemInfo || action == protocol::kActionKernelLog) {
     exchange.data = client.ReadBlocks(exchange.first->value, &exchange.blocks);
     if (!exchange.data) return exchange;
   }

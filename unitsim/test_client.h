@@ -32,11 +32,11 @@ class TestClient {
   bool DrainsToClose();
   void Close();
 
-  std::optional<velkor::ServerHello> ReadHello();
+  std::optional<protocol::ServerHello> ReadHello();
   // Hello, login with this password; gives the verdict, or nothing when
   // the exchange broke.
   std::optional<int> Login(std::string_view password);
-  std::optional<velkor::ReplyFrame> ReadReply();
+  std::optional<protocol::ReplyFrame> ReadReply();
   // Reads DataBlocks until their lengths add up to total; gives the joined
   // payloads, or nothing on a broken or malformed block.
   std::optional<std::string> ReadBlocks(std::uint32_t total, int* block_count = nullptr);
@@ -49,10 +49,10 @@ class TestClient {
 // report's blocks when the first reply is status 1, and the final reply.
 struct Exchange {
   int verdict = -1;
-  std::optional<velkor::ReplyFrame> first;
+  std::optional<protocol::ReplyFrame> first;
   std::optional<std::string> data;
   int blocks = 0;
-  std::optional<velkor::ReplyFrame> final;
+  std::optional<protocol::ReplyFrame> final;
 };
 Exchange RunRequest(std::uint16_t port, std::string_view password, std::uint8_t action,
                     std::uint8_t flags = 0);

@@ -55,7 +55,7 @@ std::string Limit(std::uint32_t kbit) {
 Outcome HandleThroughputToClient(ActionContext& context) {
   const std::uint32_t kbit = context.unit.description.settings.live.throughput_limit_kbit;
   context.notes.push_back("status 1, streaming (" + Limit(kbit) + ")");
-  if (!context.channel.SendReply(velkor::kStatusOk)) return Outcome::kClose;
+  if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
   Pace pace(kbit);
   std::vector<std::uint8_t> chunk(pace.Chunk(), 0x5a);
   std::uint64_t moved = 0;
@@ -71,7 +71,7 @@ Outcome HandleThroughputToClient(ActionContext& context) {
 Outcome HandleThroughputFromClient(ActionContext& context) {
   const std::uint32_t kbit = context.unit.description.settings.live.throughput_limit_kbit;
   context.notes.push_back("status 1, taking data (" + Limit(kbit) + ")");
-  if (!context.channel.SendReply(velkor::kStatusOk)) return Outcome::kClose;
+  if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
   Pace pace(kbit);
   std::vector<std::uint8_t> chunk(pace.Chunk());
   std::uint64_t moved = 0;

@@ -13,7 +13,7 @@
 
 #include "actions.h"
 #include "block_stream.h"
-#include "localfile.h"
+#include "stored_file.h"
 #include "report.h"
 #include "storage.h"
 
@@ -22,10 +22,6 @@ namespace unitsim {
 namespace fs = std::filesystem;
 
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 std::string Relative(const UnitDescription& unit, const fs::path& item) {
   return item.lexically_relative(UnitFolder(unit)).generic_string();
@@ -65,11 +61,11 @@ std::string ComposeSupportFile(const Unit& unit) {
 
 Outcome HandleSupport(ActionContext& context) {
   if (!context.unit.description.settings.support_drive)
-    return Refuse(context, velkor::kStatusNoDrive, "no drive for the support file");
+    return Refuse(context, protocol::kStatusNoDrive, "no drive for the support file");
   std::string text = ComposeSupportFile(context.unit);
   auto length = static_cast<std::uint32_t>(text.size());
   context.notes.push_back("status 1, support file " + std::to_string(length) + " bytes");
-  if (!context.channel.SendReply(velkor::kStatusOk, length) ||
+  if (!context.channel.SendReply(protocol::kStatusOk, length) ||
       !SendTextBlocks(context.channel, text)) {
     context.notes.push_back("connection broken during the download");
     return Outcome::kClose;
@@ -80,20 +76,20 @@ Outcome HandleSupport(ActionContext& context) {
 }  // namespace
 
 Outcome HandleDownload(ActionContext& context) {
-  if (context.request.action == velkor::kActionSupportFile) return HandleSupport(context);
+  if (context.request.action == protocol::kActionSupportFile) return HandleSupport(context);
   const UnitDescription& unit = context.unit.description;
   auto item = StoredItem(unit, context.request.action, context.request.selector);
-  if (!item) return Refuse(context, velkor::kStatusFailed, "unknown selector");
-  if (!EnsureStored(unit, *item)) return Refuse(context, velkor::kStatusFailed, "storage");
+  if (!item) return Refuse(context, protocol::kStatusFailed, "unknown selector");
+  if (!EnsureStored(unit, *item)) return Refuse(context, protocol::kStatusFailed, "storage");
 
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(item->string().c_str(), "rb"));
+  FilePtr file(std::fopen(item->string().c_str(), "rb"));
   std::error_code ec;
   std::uintmax_t size = fs::file_size(*item, ec);
-  if (!file || ec || size > 0xFFFFFFFFu) return Refuse(context, velkor::kStatusFailed, "storage");
+  if (!file || ec || size > 0xFFFFFFFFu) return Refuse(context, protocol::kStatusFailed, "storage");
   auto length = static_cast<std::uint32_t>(size);
   context.notes.push_back("status 1, " + Relative(unit, *item) + " " + std::to_string(length) +
                           " bytes");
-  if (!context.channel.SendReply(velkor::kStatusOk, length) ||
+  if (!context.channel.SendReply(protocol::kStatusOk, length) ||
       !SendFileBlocks(context.channel, file.get(), length)) {
     context.notes.push_back("connection broken during the download");
     return Outcome::kClose;
@@ -105,21 +101,21 @@ Outcome HandleUpload(ActionContext& context) {
   const UnitDescription& unit = context.unit.description;
   const UnitSettings& s = unit.settings;
   auto item = StoredItem(unit, context.request.action, context.request.selector);
-  if (!item) return Refuse(context, velkor::kStatusFailed, "unknown selector");
+  if (!item) return Refuse(context, protocol::kStatusFailed, "unknown selector");
 
-  const bool config = context.request.action == velkor::kActionUploadConfig;
+  const bool config = context.request.action == protocol::kActionUploadConfig;
   const std::uint32_t size = context.request.value;
   if (size > (config ? s.config_max_bytes : s.text_max_bytes))
-    return Refuse(context, velkor::kStatusTooLarge, std::to_string(size) + " bytes");
+    return Refuse(context, protocol::kStatusTooLarge, std::to_string(size) + " bytes");
   if (size < (config ? s.config_min_bytes : s.text_min_bytes))
-    return Refuse(context, velkor::kStatusTooSmall, std::to_string(size) + " bytes");
+    return Refuse(context, protocol::kStatusTooSmall, std::to_string(size) + " bytes");
 
   std::error_code ec;
   fs::create_directories(item->parent_path(), ec);
-  velkor::DownloadFile file(item->string());
-  if (!file.Open()) return Refuse(context, velkor::kStatusFailed, "storage");
+  StoredFile file(item->string());
+  if (!file.Open()) return Refuse(context, protocol::kStatusFailed, "storage");
   context.notes.push_back("status 1, receiving " + std::to_string(size) + " bytes");
-  if (!context.channel.SendReply(velkor::kStatusOk)) return Outcome::kClose;
+  if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
 
   BlockResult result = ReceiveBlocks(context.channel, size, [&](const std::uint8_t* data,
                                                                 std::size_t count) {
@@ -128,10 +124,10 @@ Outcome HandleUpload(ActionContext& context) {
   if (result != BlockResult::kComplete) {
     context.notes.push_back(std::string(BlockResultText(result)) + ", " + Relative(unit, *item) +
                             " kept as it was");
-    if (result != BlockResult::kBroken) context.channel.SendReply(velkor::kStatusFailed);
+    if (result != BlockResult::kBroken) context.channel.SendReply(protocol::kStatusFailed);
     return Outcome::kClose;
   }
-  if (!file.Commit()) return Refuse(context, velkor::kStatusFailed, "storage");
+  if (!file.Commit()) return Refuse(context, protocol::kStatusFailed, "storage");
   context.notes.push_back("stored " + Relative(unit, *item));
   return Outcome::kFinish;
 }

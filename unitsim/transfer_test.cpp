@@ -104,19 +104,19 @@ class StorageTest : public ::testing::Test {
 TEST_F(StorageTest, ItemsBySelector) {
   auto folder = root_ / "10.1.2.3_ap_1";
   EXPECT_EQ(UnitFolder(unit_), folder);
-  EXPECT_EQ(StoredItem(unit_, velkor::kActionDownloadConfig, 0), folder / "config.dat");
-  EXPECT_EQ(StoredItem(unit_, velkor::kActionUploadScript, 1), folder / "scripts" / "cbq");
-  EXPECT_EQ(StoredItem(unit_, velkor::kActionDownloadScript, 7), folder / "scripts" / "dhcpd");
-  EXPECT_EQ(StoredItem(unit_, velkor::kActionUploadPage, 32), folder / "pages" / "login.html");
-  EXPECT_EQ(StoredItem(unit_, velkor::kActionDownloadPage, 38), folder / "pages" / "splash.html");
-  EXPECT_FALSE(StoredItem(unit_, velkor::kActionDownloadScript, 0));
-  EXPECT_FALSE(StoredItem(unit_, velkor::kActionDownloadScript, 8));
-  EXPECT_FALSE(StoredItem(unit_, velkor::kActionUploadPage, 39));
-  EXPECT_FALSE(StoredItem(unit_, velkor::kActionUploadPage, 31));
+  EXPECT_EQ(StoredItem(unit_, protocol::kActionDownloadConfig, 0), folder / "config.dat");
+  EXPECT_EQ(StoredItem(unit_, protocol::kActionUploadScript, 1), folder / "scripts" / "cbq");
+  EXPECT_EQ(StoredItem(unit_, protocol::kActionDownloadScript, 7), folder / "scripts" / "dhcpd");
+  EXPECT_EQ(StoredItem(unit_, protocol::kActionUploadPage, 32), folder / "pages" / "login.html");
+  EXPECT_EQ(StoredItem(unit_, protocol::kActionDownloadPage, 38), folder / "pages" / "splash.html");
+  EXPECT_FALSE(StoredItem(unit_, protocol::kActionDownloadScript, 0));
+  EXPECT_FALSE(StoredItem(unit_, protocol::kActionDownloadScript, 8));
+  EXPECT_FALSE(StoredItem(unit_, protocol::kActionUploadPage, 39));
+  EXPECT_FALSE(StoredItem(unit_, protocol::kActionUploadPage, 31));
 }
 
 TEST_F(StorageTest, DefaultsAreWrittenOnceAndUploadsReplaceThem) {
-  auto item = *StoredItem(unit_, velkor::kActionDownloadScript, 2);
+  auto item = *StoredItem(unit_, protocol::kActionDownloadScript, 2);
   ASSERT_TRUE(EnsureStored(unit_, item));
   std::string first = DefaultContent(unit_, item);
   EXPECT_NE(first.find("fw script of ap/1"), std::string::npos);
@@ -143,9 +143,9 @@ TEST_F(StorageTest, InstalledFirmwareSurvives) {
 class StreamTest : public ::testing::Test {
  protected:
   void Block(std::uint16_t length, char fill) {
-    std::array<std::uint8_t, velkor::kDataBlockSize> b{};
-    velkor::PutU16(b.data(), length);
-    std::fill_n(b.begin() + 2, std::min<std::size_t>(length, velkor::kBlockPayloadSize), fill);
+    std::array<std::uint8_t, protocol::kDataBlockSize> b{};
+    protocol::PutU16(b.data(), length);
+    std::fill_n(b.begin() + 2, std::min<std::size_t>(length, protocol::kBlockPayloadSize), fill);
     written_ += std::string(b.begin(), b.end());
   }
   // Receives what Block() wrote, then starts afresh.
@@ -211,12 +211,12 @@ TEST(BlockStream, SendsWholeBlocks) {
   text[2999] = 'y';
   Channel channel(fds[1]);
   ASSERT_TRUE(SendTextBlocks(channel, text));
-  std::vector<std::uint8_t> bytes(3 * velkor::kDataBlockSize);
+  std::vector<std::uint8_t> bytes(3 * protocol::kDataBlockSize);
   ASSERT_EQ(::recv(fds[0], bytes.data(), bytes.size(), MSG_WAITALL),
             static_cast<ssize_t>(bytes.size()));
-  EXPECT_EQ(velkor::GetU16(bytes.data()), 1460);
-  EXPECT_EQ(velkor::GetU16(bytes.data() + 1462), 1460);
-  EXPECT_EQ(velkor::GetU16(bytes.data() + 2924), 80);
+  EXPECT_EQ(protocol::GetU16(bytes.data()), 1460);
+  EXPECT_EQ(protocol::GetU16(bytes.data() + 1462), 1460);
+  EXPECT_EQ(protocol::GetU16(bytes.data() + 2924), 80);
   EXPECT_EQ(bytes[2924 + 2 + 79], 'y');
   EXPECT_EQ(bytes[2924 + 2 + 80], 0);  // the rest of the area is zero
   ::close(fds[0]);

@@ -119,7 +119,7 @@ TEST_F(UnitsimProgram, ServesUntilSigterm) {
   EXPECT_NE(port1, port2);
 
   test::Exchange e = test::RunRequest(static_cast<std::uint16_t>(port2), "Other",
-                                      velkor::kActionSystemInfo);
+                                      protocol::kActionSystemInfo);
   EXPECT_EQ(e.verdict, 1);
   ASSERT_TRUE(e.data.has_value());
   EXPECT_EQ(e.data->substr(0, e.data->find('\n')), "System information for second (10.1.1.2)");

@@ -18,7 +18,7 @@ double SecondsRun(const ActionContext& context, Clock::time_point start) {
 template <class Record, class Encode>
 bool SendList(ActionContext& context, const std::vector<Record>& records, Encode encode) {
   context.notes.push_back("status 1, " + std::to_string(records.size()) + " sessions");
-  if (!context.channel.SendReply(velkor::kStatusOk)) return false;
+  if (!context.channel.SendReply(protocol::kStatusOk)) return false;
   for (const Record& record : records) {
     if (!context.channel.Send(encode(record))) return false;
   }
@@ -31,30 +31,30 @@ bool SendList(ActionContext& context, const std::vector<Record>& records, Encode
 
 Outcome HandlePppList(ActionContext& context) {
   auto records = context.unit.state.With([&](UnitStateData& d) {
-    std::vector<velkor::PppSessionRecord> now;
+    std::vector<protocol::PppSessionRecord> now;
     double seconds = SecondsRun(context, d.sessions.started);
     for (const PppDescription& s : d.sessions.ppp) now.push_back(PppAt(s, seconds));
     return now;
   });
-  return SendList(context, records, velkor::EncodePppSession) ? Outcome::kFinish : Outcome::kClose;
+  return SendList(context, records, protocol::EncodePppSession) ? Outcome::kFinish : Outcome::kClose;
 }
 
 Outcome HandleHotspotList(ActionContext& context) {
   auto records = context.unit.state.With([&](UnitStateData& d) {
-    std::vector<velkor::HotspotSessionRecord> now;
+    std::vector<protocol::HotspotSessionRecord> now;
     double seconds = SecondsRun(context, d.sessions.started);
     for (const HotspotDescription& s : d.sessions.hotspot) now.push_back(HotspotAt(s, seconds));
     return now;
   });
-  return SendList(context, records, velkor::EncodeHotspotSession) ? Outcome::kFinish
+  return SendList(context, records, protocol::EncodeHotspotSession) ? Outcome::kFinish
                                                                   : Outcome::kClose;
 }
 
 Outcome HandleDisconnect(ActionContext& context) {
-  if (!context.channel.SendReply(velkor::kStatusOk)) return Outcome::kClose;
+  if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
   const std::uint8_t action = context.request.action;
   std::string wanted;
-  if (action == velkor::kActionDisconnectHotspotIp) {
+  if (action == protocol::kActionDisconnectHotspotIp) {
     std::uint8_t address[4];
     if (!context.channel.ReceiveExact(address, sizeof address)) {
       context.notes.push_back("address message cut short");
@@ -70,10 +70,10 @@ Outcome HandleDisconnect(ActionContext& context) {
       context.notes.push_back("user name message cut short");
       return Outcome::kClose;
     }
-    std::uint32_t length = velkor::GetU32(length_bytes);
-    if (length > velkor::kMaxUserNameLength) {
+    std::uint32_t length = protocol::GetU32(length_bytes);
+    if (length > protocol::kMaxUserNameLength) {
       context.notes.push_back("user name of " + std::to_string(length) + " bytes refused");
-      context.channel.SendReply(velkor::kStatusFailed);
+      context.channel.SendReply(protocol::kStatusFailed);
       return Outcome::kClose;
     }
     wanted.resize(length);
@@ -85,9 +85,9 @@ Outcome HandleDisconnect(ActionContext& context) {
 
   std::size_t ended = context.unit.state.With([&](UnitStateData& d) {
     switch (action) {
-      case velkor::kActionDisconnectPpp:
+      case protocol::kActionDisconnectPpp:
         return DisconnectPpp(d.sessions, wanted);
-      case velkor::kActionDisconnectHotspotUser:
+      case protocol::kActionDisconnectHotspotUser:
         return DisconnectHotspotUser(d.sessions, wanted);
       default:
         return DisconnectHotspotAddress(d.sessions, wanted);
@@ -95,7 +95,7 @@ Outcome HandleDisconnect(ActionContext& context) {
   });
   if (ended == 0) {
     context.notes.push_back("no session of '" + wanted + "', status 6");
-    context.channel.SendReply(velkor::kStatusNoSession);
+    context.channel.SendReply(protocol::kStatusNoSession);
     return Outcome::kClose;
   }
   context.notes.push_back("ended " + std::to_string(ended) + " session(s) of '" + wanted + "'");

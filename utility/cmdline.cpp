@@ -11,6 +11,8 @@
 
 namespace velkor {
 
+using namespace protocol;
+
 namespace {
 
 struct Name {
@@ -48,185 +50,200 @@ int AtoI(const std::string& word) {
 constexpr std::size_t kMaxDeviceName = 31;
 constexpr std::size_t kMaxUserName = 255;
 
+constexpr const char* kNoDevice = "Please specify a Wireless device name (such as wlan1, or wpci1)\n";
+constexpr const char* kSaveTo = "Please specify an output file name to save too.\n";
+
+// Reads the words after the server and the password into one command.
 class Scanner {
  public:
-  Scanner(const std::vector<std::string>& args, std::size_t start, const std::string& program)
-      : args_(args), pos_(start), program_(program) {}
+  Scanner(const std::vector<std::string>& args, std::size_t start) : args_(args), pos_(start) {}
 
-  ScanOutcome Scan(ParsedCommand command);
-
- private:
-  bool Is(const std::string& word, std::initializer_list<const char*> names) const {
-    for (const char* n : names)
-      if (SameIgnoringCase(word, n)) return true;
-    return false;
-  }
   // The next word, consumed whatever it looks like.
   const std::string* Next() { return pos_ < args_.size() ? &args_[pos_++] : nullptr; }
-  const std::string* Peek() const { return pos_ < args_.size() ? &args_[pos_] : nullptr; }
+  // The next word when it does not look like an option, consumed.
+  const std::string* NextValue() {
+    if (pos_ >= args_.size() || args_[pos_][0] == '-') return nullptr;
+    return &args_[pos_++];
+  }
 
-  ScanOutcome Fail(const char* message) {
-    ScanOutcome out;
-    out.exit_code = 1;
-    out.output = message;
-    return out;
+  // The option's one argument, a file: missing is the message without it.
+  const char* TakePath(ParsedCommand& c, std::uint8_t action, const char* missing) {
+    const std::string* arg = Next();
+    if (!arg) return missing;
+    c.action = action;
+    c.path = *arg;
+    return nullptr;
+  }
+  // A script or page name, then a file.
+  const char* TakeSelectorAndPath(ParsedCommand& c, std::uint8_t action,
+                                  std::uint8_t (*number_of)(std::string_view),
+                                  const char* unknown, const char* missing) {
+    const std::string* name = Next();
+    std::uint8_t number = name ? number_of(*name) : 0;
+    if (number == 0) return unknown;
+    const std::string* file = Next();
+    if (!file) return missing;
+    c.action = action;
+    c.selector = number;
+    c.path = *file;
+    return nullptr;
   }
   // A wireless device name: cut to 31 characters, must begin with wlan or wpci.
-  bool TakeDevice(ParsedCommand& c) {
+  const char* TakeDevice(ParsedCommand& c, std::uint8_t action) {
     const std::string* word = Next();
-    if (!word) return false;
+    if (!word) return kNoDevice;
     std::string device = word->substr(0, kMaxDeviceName);
-    if (device.rfind("wlan", 0) != 0 && device.rfind("wpci", 0) != 0) return false;
+    if (device.rfind("wlan", 0) != 0 && device.rfind("wpci", 0) != 0) return kNoDevice;
     c.device = device;
-    return true;
+    c.action = action;
+    return nullptr;
+  }
+  const char* TakeUser(ParsedCommand& c, std::uint8_t action, const char* missing,
+                       const char* too_long) {
+    const std::string* arg = Next();
+    if (!arg) return missing;
+    if (arg->size() > kMaxUserName) return too_long;
+    c.action = action;
+    c.user = *arg;
+    return nullptr;
   }
 
+ private:
   const std::vector<std::string>& args_;
   std::size_t pos_;
-  const std::string& program_;
 };
 
-ScanOutcome Scanner::Scan(ParsedCommand c) {
-  while (const std::string* word_ptr = Next()) {
-    const std::string& w = *word_ptr;
-    if (Is(w, {"-s", "-silent"})) {
-      c.silent = true;
-    } else if (Is(w, {"-a", "-apply"})) {
-      c.flags |= kOptionApply;
-    } else if (Is(w, {"-reboot", "-r"})) {
-      c.flags |= kOptionReboot;
-    } else if (Is(w, {"-p", "-port"})) {
-      const std::string* arg = Next();
-      if (!arg) return Fail("Please specify a port number.\n");
-      auto port = static_cast<std::uint16_t>(AtoI(*arg));
-      c.port = port == 0 ? kDefaultPort : port;
-    } else if (Is(w, {"-d", "-save"})) {
-      const std::string* arg = Next();
-      if (!arg) return Fail("Please specify an output file name to save too.\n");
-      c.action = kActionDownloadConfig;
-      c.path = *arg;
-    } else if (Is(w, {"-u", "-restore"})) {
-      const std::string* arg = Next();
-      if (!arg) return Fail("Please specify the configuration to upload.\n");
-      c.action = kActionUploadConfig;
-      c.path = *arg;
-    } else if (Is(w, {"-dscr", "-save_script"})) {
-      const std::string* script = Next();
-      std::uint8_t number = script ? ScriptNumber(*script) : 0;
-      if (number == 0)
-        return Fail(
-            "Please specify a script to download, it can be cbq, fw, nat, rad_users, rad_nas, "
-            "proxy, or dhcpd.\n");
-      const std::string* file = Next();
-      if (!file) return Fail("Please specify a file name to save too.\n");
-      c.action = kActionDownloadScript;
-      c.selector = number;
-      c.path = *file;
-    } else if (Is(w, {"-uscr", "-restore_script"})) {
-      const std::string* script = Next();
-      std::uint8_t number = script ? ScriptNumber(*script) : 0;
-      if (number == 0)
-        return Fail(
-            "Please specify a script to upload, it can be cbq, fw, nat, rad_users, rad_nas, "
-            "proxy, or dhcpd.\n");
-      const std::string* file = Next();
-      if (!file) return Fail("Please specify a file name to upload.\n");
-      c.action = kActionUploadScript;
-      c.selector = number;
-      c.path = *file;
-    } else if (Is(w, {"-ci"})) {
-      if (!TakeDevice(c))
-        return Fail("Please specify a Wireless device name (such as wlan1, or wpci1)\n");
-      c.action = kActionCardInfo;
-    } else if (Is(w, {"-ai"})) {
-      if (!TakeDevice(c))
-        return Fail("Please specify a Wireless device name (such as wlan1, or wpci1)\n");
-      c.action = kActionAssociations;
-      c.index = 0;
-      const std::string* arg = Peek();
-      if (arg && (*arg)[0] != '-') {
-        ++pos_;
-        int index = AtoI(*arg);
-        if (index < 1 || index > 256)
-          return Fail("Please specify an association index between 1 and 256\n");
-        c.index = static_cast<std::uint32_t>(index);
-      }
-    } else if (Is(w, {"-da"})) {
-      c.details = true;
-    } else if (Is(w, {"-rx"})) {
-      c.action = kActionReceiveThroughput;
-    } else if (Is(w, {"-tx"})) {
-      c.action = kActionTransmitThroughput;
-    } else if (Is(w, {"-dis_ppp"})) {
-      const std::string* arg = Next();
-      if (!arg) return Fail("Please specify a PPP username to disconnect.\n");
-      if (arg->size() > kMaxUserName)
-        return Fail("PPP username must not be longer than 255 characters.\n");
-      c.action = kActionDisconnectPpp;
-      c.user = *arg;
-    } else if (Is(w, {"-list_ppp"})) {
-      c.action = kActionListPpp;
-    } else if (Is(w, {"-dis_hot_user"})) {
-      const std::string* arg = Next();
-      if (!arg) return Fail("Please specify a hotspot username to disconnect.\n");
-      if (arg->size() > kMaxUserName)
-        return Fail("hotspot username must not be longer than 255 characters.\n");
-      c.action = kActionDisconnectHotspotUser;
-      c.user = *arg;
-    } else if (Is(w, {"-dis_hot_ip"})) {
-      const std::string* arg = Next();
-      if (!arg) return Fail("Please specify a hotspot ip to disconnect.\n");
-      std::uint32_t address = net::ParseDotted(arg->c_str());
-      if (address == 0xFFFFFFFFu) return Fail("invalid ip address.\n");
-      c.action = kActionDisconnectHotspotIp;
-      c.hotspot_address = address;
-    } else if (Is(w, {"-list_hot"})) {
-      c.action = kActionListHotspot;
-    } else if (Is(w, {"-list_hot_simple"})) {
-      c.action = kActionListHotspot;
-      c.simple_list = true;
-      c.silent = true;
-    } else if (Is(w, {"-dpage", "-upage"})) {
-      bool download = Is(w, {"-dpage"});
-      const char* message = download ? "Please specify a hotspot page to download.\n"
-                                     : "Please specify a hotspot page to upload.\n";
-      const std::string* page = Next();
-      std::uint8_t number = page ? PageNumber(*page) : 0;
-      if (number == 0) return Fail(message);
-      const std::string* file = Next();
-      if (!file) return Fail(message);
-      c.action = download ? kActionDownloadPage : kActionUploadPage;
-      c.selector = number;
-      c.path = *file;
-    } else if (Is(w, {"-sysinfo"})) {
-      c.action = kActionSystemInfo;
-    } else if (Is(w, {"-kernlog"})) {
-      c.action = kActionKernelLog;
-    } else if (Is(w, {"-support"})) {
-      const std::string* arg = Next();
-      if (!arg) return Fail("Please specify an output file name to save too.\n");
-      c.action = kActionSupportFile;
-      c.path = *arg;
-    } else if (Is(w, {"-f", "-upgrade"})) {
-      const std::string* arg = Next();
-      if (!arg) return Fail("Please specify a firmware file to upload.\n");
-      c.action = kActionFirmware;
-      c.path = *arg;
-    } else {
-      ScanOutcome out;
-      out.output = "Unknown parameter: " + w + "\n\n" + UsageText(program_);
-      return out;
+// One option: its names (matched without regard to case) and what it
+// does.  take returns nullptr when the option was taken, else the message
+// the scan ends with, with exit status 1.
+struct Option {
+  const char* names[2];
+  const char* (*take)(Scanner& s, ParsedCommand& c);
+};
+
+using Taken = const char*;
+
+const Option kOptions[] = {
+    {{"-s", "-silent"}, [](Scanner&, ParsedCommand& c) -> Taken { c.silent = true; return nullptr; }},
+    {{"-a", "-apply"},
+     [](Scanner&, ParsedCommand& c) -> Taken { c.flags |= kOptionApply; return nullptr; }},
+    {{"-reboot", "-r"},
+     [](Scanner&, ParsedCommand& c) -> Taken { c.flags |= kOptionReboot; return nullptr; }},
+    {{"-p", "-port"},
+     [](Scanner& s, ParsedCommand& c) -> Taken {
+       const std::string* arg = s.Next();
+       if (!arg) return "Please specify a port number.\n";
+       auto port = static_cast<std::uint16_t>(AtoI(*arg));
+       c.port = port == 0 ? kDefaultPort : port;
+       return nullptr;
+     }},
+    {{"-d", "-save"},
+     [](Scanner& s, ParsedCommand& c) { return s.TakePath(c, kActionDownloadConfig, kSaveTo); }},
+    {{"-u", "-restore"},
+     [](Scanner& s, ParsedCommand& c) {
+       return s.TakePath(c, kActionUploadConfig, "Please specify the configuration to upload.\n");
+     }},
+    {{"-dscr", "-save_script"},
+     [](Scanner& s, ParsedCommand& c) {
+       return s.TakeSelectorAndPath(
+           c, kActionDownloadScript, ScriptNumber,
+           "Please specify a script to download, it can be cbq, fw, nat, rad_users, rad_nas, "
+           "proxy, or dhcpd.\n",
+           "Please specify a file name to save too.\n");
+     }},
+    {{"-uscr", "-restore_script"},
+     [](Scanner& s, ParsedCommand& c) {
+       return s.TakeSelectorAndPath(
+           c, kActionUploadScript, ScriptNumber,
+           "Please specify a script to upload, it can be cbq, fw, nat, rad_users, rad_nas, "
+           "proxy, or dhcpd.\n",
+           "Please specify a file name to upload.\n");
+     }},
+    {{"-ci"}, [](Scanner& s, ParsedCommand& c) { return s.TakeDevice(c, kActionCardInfo); }},
+    {{"-ai"},
+     [](Scanner& s, ParsedCommand& c) -> Taken {
+       if (Taken failed = s.TakeDevice(c, kActionAssociations)) return failed;
+       c.index = 0;
+       if (const std::string* arg = s.NextValue()) {
+         int index = AtoI(*arg);
+         if (index < 1 || index > 256)
+           return "Please specify an association index between 1 and 256\n";
+         c.index = static_cast<std::uint32_t>(index);
+       }
+       return nullptr;
+     }},
+    {{"-da"}, [](Scanner&, ParsedCommand& c) -> Taken { c.details = true; return nullptr; }},
+    {{"-rx"},
+     [](Scanner&, ParsedCommand& c) -> Taken {
+       c.action = kActionReceiveThroughput;
+       return nullptr;
+     }},
+    {{"-tx"},
+     [](Scanner&, ParsedCommand& c) -> Taken {
+       c.action = kActionTransmitThroughput;
+       return nullptr;
+     }},
+    {{"-dis_ppp"},
+     [](Scanner& s, ParsedCommand& c) {
+       return s.TakeUser(c, kActionDisconnectPpp, "Please specify a PPP username to disconnect.\n",
+                         "PPP username must not be longer than 255 characters.\n");
+     }},
+    {{"-list_ppp"},
+     [](Scanner&, ParsedCommand& c) -> Taken { c.action = kActionListPpp; return nullptr; }},
+    {{"-dis_hot_user"},
+     [](Scanner& s, ParsedCommand& c) {
+       return s.TakeUser(c, kActionDisconnectHotspotUser,
+                         "Please specify a hotspot username to disconnect.\n",
+                         "hotspot username must not be longer than 255 characters.\n");
+     }},
+    {{"-dis_hot_ip"},
+     [](Scanner& s, ParsedCommand& c) -> Taken {
+       const std::string* arg = s.Next();
+       if (!arg) return "Please specify a hotspot ip to disconnect.\n";
+       std::uint32_t address = net::ParseDotted(arg->c_str());
+       if (address == 0xFFFFFFFFu) return "invalid ip address.\n";
+       c.action = kActionDisconnectHotspotIp;
+       c.hotspot_address = address;
+       return nullptr;
+     }},
+    {{"-list_hot"},
+     [](Scanner&, ParsedCommand& c) -> Taken { c.action = kActionListHotspot; return nullptr; }},
+    {{"-list_hot_simple"},
+     [](Scanner&, ParsedCommand& c) -> Taken {
+       c.action = kActionListHotspot;
+       c.simple_list = true;
+       c.silent = true;
+       return nullptr;
+     }},
+    {{"-dpage"},
+     [](Scanner& s, ParsedCommand& c) {
+       const char* message = "Please specify a hotspot page to download.\n";
+       return s.TakeSelectorAndPath(c, kActionDownloadPage, PageNumber, message, message);
+     }},
+    {{"-upage"},
+     [](Scanner& s, ParsedCommand& c) {
+       const char* message = "Please specify a hotspot page to upload.\n";
+       return s.TakeSelectorAndPath(c, kActionUploadPage, PageNumber, message, message);
+     }},
+    {{"-sysinfo"},
+     [](Scanner&, ParsedCommand& c) -> Taken { c.action = kActionSystemInfo; return nullptr; }},
+    {{"-kernlog"},
+     [](Scanner&, ParsedCommand& c) -> Taken { c.action = kActionKernelLog; return nullptr; }},
+    {{"-support"},
+     [](Scanner& s, ParsedCommand& c) { return s.TakePath(c, kActionSupportFile, kSaveTo); }},
+    {{"-f", "-upgrade"},
+     [](Scanner& s, ParsedCommand& c) {
+       return s.TakePath(c, kActionFirmware, "Please specify a firmware file to upload.\n");
+     }},
+};
+
+const Option* FindOption(const std::string& word) {
+  for (const Option& option : kOptions) {
+    for (const char* name : option.names) {
+      if (name && SameIgnoringCase(word, name)) return &option;
     }
   }
-
-  ScanOutcome out;
-  if (c.action == kActionNone && c.flags == 0) {
-    out.output = UsageText(program_);
-    return out;
-  }
-  out.run = true;
-  out.command = std::move(c);
-  return out;
+  return nullptr;
 }
 
 }  // namespace
@@ -246,25 +263,40 @@ std::string ProgramName(std::string_view argv0) {
 std::uint8_t ScriptNumber(std::string_view name) { return Lookup(kScripts, name); }
 std::uint8_t PageNumber(std::string_view name) { return Lookup(kPages, name); }
 
+// Every path returns the one outcome object, so that it is never copied.
 ScanOutcome ScanCommandLine(const std::vector<std::string>& args, const std::string& program) {
-  if (args.size() < 2) {
-    ScanOutcome out;
-    out.output = UsageText(program);
-    return out;
-  }
-  ParsedCommand command;
-  command.server = args[0];
+  ScanOutcome out;
+  ParsedCommand& c = out.command;
   std::size_t start = 1;
-  if (args[1].empty() || args[1][0] != '-') {
-    command.password = args[1];
+  if (args.size() >= 2 && (args[1].empty() || args[1][0] != '-')) {
+    c.password = args[1];
     start = 2;
   }
   if (start >= args.size()) {
-    ScanOutcome out;
     out.output = UsageText(program);
     return out;
   }
-  return Scanner(args, start, program).Scan(std::move(command));
+  c.server = args[0];
+
+  Scanner scanner(args, start);
+  while (const std::string* word = scanner.Next()) {
+    const Option* option = FindOption(*word);
+    if (!option) {
+      out.output = "Unknown parameter: " + *word + "\n\n" + UsageText(program);
+      return out;
+    }
+    if (const char* failed = option->take(scanner, c)) {
+      out.exit_code = 1;
+      out.output = failed;
+      return out;
+    }
+  }
+  if (c.action == kActionNone && c.flags == 0) {
+    out.output = UsageText(program);
+    return out;
+  }
+  out.run = true;
+  return out;
 }
 
 }  // namespace velkor

@@ -9,6 +9,8 @@
 #include "usage.h"
 
 namespace velkor {
+
+using namespace protocol;
 namespace {
 
 ScanOutcome Scan(std::vector<std::string> args) { return ScanCommandLine(args, "velkor"); }

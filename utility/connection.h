@@ -13,6 +13,8 @@
 
 namespace velkor {
 
+using namespace protocol;
+
 // A dotted address is used as it is; "255.255.255.255" is unresolvable
 // without a lookup; anything else is looked up as a host name.
 std::optional<std::uint32_t> ResolveHost(const char* text);

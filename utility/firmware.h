@@ -2,39 +2,19 @@
 // progress that follows it when the apply flag is set.
 //
 // With apply, after the image the server sends one ReplyFrame (it has taken
-// the image), then one DataBlock per progress message, the last "done".
-// A message is the block's payload read as NUL-terminated text (the length
-// field is not consulted; without a NUL the whole 1460-byte area is the
-// text).  It is one of:
-//   "done"            exactly, with this letter case: flashing is over
-//   "T P D N..."      four decimal integers as "%d %d %d %d" reads them:
-//                     target (0 firmware, else boot ROM), phase (0 writing,
-//                     else verifying), done and total units; anything after
-//                     the fourth number is ignored
-//   anything else     a text for the operator, printed unchanged
+// the image), then one DataBlock per progress message (flash_messages.h),
+// the last "done".
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "connection.h"
+#include "flash_messages.h"
 
 namespace velkor {
 
-struct FlashMessage {
-  enum Kind { kDone, kProgress, kText };
-  Kind kind = kText;
-  int target = 0;
-  int phase = 0;
-  int done = 0;
-  int total = 0;
-  std::string text;
-};
-
-// Reads the payload area of a progress block (1460 bytes).
-FlashMessage ParseFlashMessage(std::string_view payload);
+using namespace protocol;
 
 // Reads and shows the progress messages until "done" or a failed receive.
 // Headings ("Flashing Firmware:", "Verifying Bootrom:", ...) open each new

@@ -17,13 +17,6 @@ constexpr char kEndOfText = 0x1A;
 constexpr int kLineReadSize = 1023;  // characters per line-by-line read
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-std::unique_ptr<char[]> g_text;  // released by ReleaseTextBuffer or at exit
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -78,17 +71,16 @@ void TextModeReader::Finish() {
   pending_cr_ = false;
 }
 
-std::uint32_t ReadTextFile(const std::string& path) {
+std::uint32_t ReadTextFile(const std::string& path, std::string& text) {
+  text.clear();
   std::uint64_t size = FileSize(path);
   if (size == 0 || size > kMaxTextFileSize) return 0;
-  g_text.reset(new (std::nothrow) char[size + 1]());
-  if (!g_text) return 0;
   FilePtr file(std::fopen(path.c_str(), "rb"));
   if (!file) return 0;
 
-  std::string text;
-  text.reserve(size);
-  TextModeReader reader(text);
+  std::string read;
+  read.reserve(size);
+  TextModeReader reader(read);
   std::string chunk(kReadChunk, '\0');
   std::uint64_t left = size;  // a file that grew since is read to its old size
   while (left > 0) {
@@ -99,12 +91,9 @@ std::uint32_t ReadTextFile(const std::string& path) {
     if (!reader.Feed(std::string_view(chunk.data(), got))) break;
   }
   reader.Finish();
-  std::copy(text.begin(), text.end(), g_text.get());
+  text = std::move(read);
   return static_cast<std::uint32_t>(text.size());
 }
-
-const char* TextBuffer() { return g_text.get(); }
-void ReleaseTextBuffer() { g_text.reset(); }
 
 DownloadFile::~DownloadFile() { Discard(); }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,22 +17,25 @@ inline constexpr std::uint64_t kMaxTextFileSize = 1048576;
 // Largest upload the 32-bit value field of the request can announce.
 inline constexpr std::uint64_t kMaxUploadSize = 0xFFFFFFFFu;
 
+// A C stream closed when it goes out of scope.
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
 // True when the file system reports the path.
 bool FileExists(const std::string& path);
 // Size in bytes of a regular file that can be opened for reading; 0 for
 // anything else.
 std::uint64_t FileSize(const std::string& path);
 
-// Reads a script or page into the process's text buffer and returns the
-// text length, which is what the request announces.  The text is what a
+// Reads a script or page into `text` and returns the text length, which is
+// what the request announces.  The text is what a
 // text-mode read gives: every CR LF pair becomes LF, a 0x1A byte ends the
 // text, and (as a line-by-line read would) a NUL drops the rest of its line
 // of at most 1023 characters.  Returns 0, sending nothing, when the file is
 // empty, larger than 1 MiB on disk or cannot be read.
-std::uint32_t ReadTextFile(const std::string& path);
-// The text read last, followed by a NUL; nullptr before any.
-const char* TextBuffer();
-void ReleaseTextBuffer();
+std::uint32_t ReadTextFile(const std::string& path, std::string& text);
 
 // The text-mode conversion, fed in pieces of any size.  Appends to `out`,
 // which never grows by more than the bytes fed.

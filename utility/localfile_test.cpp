@@ -45,11 +45,9 @@ TEST(TextModeReader, NulDropsTheRestOfItsLine) {
 TEST(ReadTextFile, ConvertsAndAnnouncesTheConvertedLength) {
   ScratchFolder dir;
   WriteBytes(dir.path("page.html"), "a\r\nb\r\n");
-  EXPECT_EQ(ReadTextFile(dir.path("page.html").string()), 4u);
-  ASSERT_NE(TextBuffer(), nullptr);
-  EXPECT_STREQ(TextBuffer(), "a\nb\n");
-  ReleaseTextBuffer();
-  EXPECT_EQ(TextBuffer(), nullptr);
+  std::string text;
+  EXPECT_EQ(ReadTextFile(dir.path("page.html").string(), text), 4u);
+  EXPECT_EQ(text, "a\nb\n");
 }
 
 TEST(ReadTextFile, OneMebibyteLimitOnTheSizeOnDisk) {
@@ -57,28 +55,29 @@ TEST(ReadTextFile, OneMebibyteLimitOnTheSizeOnDisk) {
   std::string text(kMaxTextFileSize, 'x');
   for (std::size_t i = 99; i < text.size(); i += 100) text[i] = '\n';
   WriteBytes(dir.path("max.txt"), text);
-  EXPECT_EQ(ReadTextFile(dir.path("max.txt").string()), kMaxTextFileSize);
-  EXPECT_EQ(std::string(TextBuffer()), text);
+  std::string read;
+  EXPECT_EQ(ReadTextFile(dir.path("max.txt").string(), read), kMaxTextFileSize);
+  EXPECT_EQ(read, text);
 
   WriteBytes(dir.path("over.txt"), text + "x");
-  EXPECT_EQ(ReadTextFile(dir.path("over.txt").string()), 0u);
+  EXPECT_EQ(ReadTextFile(dir.path("over.txt").string(), read), 0u);
+  EXPECT_EQ(read, "");
 
   // 1 MiB + 1 on disk is refused even if the text would be shorter.
   std::string crlf;
   while (crlf.size() < kMaxTextFileSize + 1) crlf += "a\r\n";
   crlf.resize(kMaxTextFileSize + 1);
   WriteBytes(dir.path("crlf.txt"), crlf);
-  EXPECT_EQ(ReadTextFile(dir.path("crlf.txt").string()), 0u);
-  ReleaseTextBuffer();
+  EXPECT_EQ(ReadTextFile(dir.path("crlf.txt").string(), read), 0u);
 }
 
 TEST(ReadTextFile, EmptyOrMissingGivesNoText) {
   ScratchFolder dir;
   WriteBytes(dir.path("empty.txt"), "");
-  EXPECT_EQ(ReadTextFile(dir.path("empty.txt").string()), 0u);
-  EXPECT_EQ(ReadTextFile(dir.path("missing.txt").string()), 0u);
-  EXPECT_EQ(ReadTextFile(dir.path("").string()), 0u);  // a folder
-  ReleaseTextBuffer();
+  std::string text;
+  EXPECT_EQ(ReadTextFile(dir.path("empty.txt").string(), text), 0u);
+  EXPECT_EQ(ReadTextFile(dir.path("missing.txt").string(), text), 0u);
+  EXPECT_EQ(ReadTextFile(dir.path("").string(), text), 0u);  // a folder
 }
 
 TEST(FileChecks, ExistsAndSize) {

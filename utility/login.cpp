@@ -1,19 +1,10 @@
 #include "login.h"
 
-#include <algorithm>
 #include <cstdio>
 
-#include "rc4.h"
+#include "digest.h"
 
 namespace velkor {
-
-PasswordDigest MakePasswordDigest(std::string_view password, const Challenge& challenge) {
-  PasswordDigest block{};
-  std::copy_n(password.begin(), std::min(password.size(), block.size()), block.begin());
-  Rc4 cipher(challenge);
-  cipher.Apply(block);
-  return block;
-}
 
 bool Login(Connection& connection, std::string_view password) {
   std::array<std::uint8_t, kServerHelloSize> hello_bytes;

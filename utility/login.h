@@ -9,9 +9,7 @@
 
 namespace velkor {
 
-// The password copied into 32 bytes as strncpy does (no terminator when it
-// is 32 characters or longer), enciphered with RC4 keyed by the challenge.
-PasswordDigest MakePasswordDigest(std::string_view password, const Challenge& challenge);
+using namespace protocol;
 
 // Runs the handshake; prints the reason on failure.
 bool Login(Connection& connection, std::string_view password);

@@ -18,6 +18,8 @@
 
 namespace velkor {
 
+using namespace protocol;
+
 namespace {
 
 bool StartSockets() {
@@ -40,21 +42,17 @@ struct SocketsScope {
   ~SocketsScope() { net::Stop(); }
 };
 
-// Releases the script or page text on every way out of the run.
-struct TextBufferScope {
-  ~TextBufferScope() { ReleaseTextBuffer(); }
-};
-
-// Local preparation before connecting; gives the request's value.
-std::optional<std::uint32_t> Prepare(const ParsedCommand& command) {
+// Local preparation before connecting; gives the request's value.  A
+// script or page is read into `text`.
+std::optional<std::uint32_t> Prepare(const ParsedCommand& command, std::string& text) {
   const std::string path = command.path.value_or("");
   switch (command.action) {
     case kActionUploadConfig:
     case kActionFirmware:
-      return PrepareUpload(path, false);
+      return PrepareUpload(path, nullptr);
     case kActionUploadScript:
     case kActionUploadPage:
-      return PrepareUpload(path, true);
+      return PrepareUpload(path, &text);
     case kActionAssociations:
       return command.index;
     default:
@@ -65,7 +63,8 @@ std::optional<std::uint32_t> Prepare(const ParsedCommand& command) {
 // The action's own exchange between the first and the final reply.  False
 // ends the run without the final reply; the throughput loops and the
 // disconnect messages leave it to the final reply to tell how they went.
-bool RunExchange(Connection& connection, const ParsedCommand& command, std::uint32_t value) {
+bool RunExchange(Connection& connection, const ParsedCommand& command, std::uint32_t value,
+                 std::string_view text) {
   const std::string path = command.path.value_or("");
   switch (command.action) {
     case kActionDownloadConfig:
@@ -77,7 +76,7 @@ bool RunExchange(Connection& connection, const ParsedCommand& command, std::uint
       return SendFile(connection, path, value);
     case kActionUploadScript:
     case kActionUploadPage:
-      return SendText(connection, path, value);
+      return SendText(connection, path, text);
     case kActionCardInfo:
       return ShowCardInfo(connection, command.device);
     case kActionAssociations:
@@ -134,8 +133,8 @@ int RunCommand(const ParsedCommand& command) {
     return 1;
   }
 
-  TextBufferScope text_buffer;
-  std::optional<std::uint32_t> value = Prepare(command);
+  std::string text;  // a script or page to upload
+  std::optional<std::uint32_t> value = Prepare(command, text);
   if (!value) return 1;
 
   net::Socket socket = OpenConnection(*address, command.port);
@@ -151,7 +150,7 @@ int RunCommand(const ParsedCommand& command) {
     return 1;
   if (!connection.ReadReply()) return 1;
 
-  if (!RunExchange(connection, command, *value)) return 1;
+  if (!RunExchange(connection, command, *value, text)) return 1;
 
   if (!connection.ReadReply()) return 1;
   if (!SilentMode() && command.action != kActionCardInfo &&

@@ -11,11 +11,6 @@ namespace velkor {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 // The blank lines that end a progress line before a failure message.
 void EndProgressLine() {
   if (!SilentMode()) std::printf("\n\n");
@@ -41,12 +36,12 @@ void ReportBrokenUpload() {
 
 }  // namespace
 
-std::optional<std::uint32_t> PrepareUpload(const std::string& path, bool text) {
+std::optional<std::uint32_t> PrepareUpload(const std::string& path, std::string* text) {
   if (!FileExists(path)) {
     std::printf("File %s does not exist.\n", path.c_str());
     return std::nullopt;
   }
-  if (text) return ReadTextFile(path);
+  if (text) return ReadTextFile(path, *text);
   std::uint64_t size = FileSize(path);
   if (size > kMaxUploadSize) {
     std::printf("File %s is too large to upload (%llu bytes; the largest is %llu).\n",
@@ -120,15 +115,14 @@ bool SendFile(Connection& connection, const std::string& path, std::uint32_t siz
   return true;
 }
 
-bool SendText(Connection& connection, const std::string& path, std::uint32_t length) {
-  const char* text = TextBuffer();
-  if (length != 0 && text == nullptr) return false;
+bool SendText(Connection& connection, const std::string& path, std::string_view text) {
+  const auto length = static_cast<std::uint32_t>(text.size());
   StartProgress("Sending file: %s (%uK in size)\n", path, length);
 
   std::uint32_t sent = 0;
   while (sent != length) {
     std::size_t count = std::min<std::size_t>(length - sent, kBlockPayloadSize);
-    if (!connection.SendBlock(reinterpret_cast<const std::uint8_t*>(text) + sent, count)) {
+    if (!connection.SendBlock(reinterpret_cast<const std::uint8_t*>(text.data()) + sent, count)) {
       ReportBrokenUpload();
       return false;
     }

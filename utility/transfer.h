@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "connection.h"
 #include "localfile.h"
@@ -22,8 +23,8 @@ namespace velkor {
 // The local check made before connecting for an upload of `path`: prints
 // "File %s does not exist." or, for a file larger than the request can
 // announce, a line saying so.  Gives the value to announce: the file size,
-// or with `text` the length ReadTextFile gives.
-std::optional<std::uint32_t> PrepareUpload(const std::string& path, bool text);
+// or with `text` the length ReadTextFile gives, the text read into it.
+std::optional<std::uint32_t> PrepareUpload(const std::string& path, std::string* text);
 
 // Receives the announced number of bytes into `path`.  The earlier file at
 // `path` is replaced only when every byte arrived; a refused, broken or
@@ -34,8 +35,8 @@ bool ReceiveFile(Connection& connection, const std::string& path);
 // Sends the first `size` bytes of the file at `path`.
 bool SendFile(Connection& connection, const std::string& path, std::uint32_t size);
 
-// Sends the first `length` bytes of the text buffer; `path` only appears in
-// the announcement line.  A length of 0 sends nothing and succeeds.
-bool SendText(Connection& connection, const std::string& path, std::uint32_t length);
+// Sends a script or page read by PrepareUpload; `path` only appears in the
+// announcement line.  An empty text sends nothing and succeeds.
+bool SendText(Connection& connection, const std::string& path, std::string_view text);
 
 }  // namespace velkor

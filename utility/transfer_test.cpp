@@ -21,7 +21,6 @@ class TransferTest : public ::testing::Test {
   void TearDown() override {
     if (!captured_) ::testing::internal::GetCapturedStdout();
     SetSilentMode(false);
-    ReleaseTextBuffer();
   }
   std::string Output() {
     captured_ = true;
@@ -132,7 +131,8 @@ std::function<void(PeerEnd&)> Collect(std::vector<std::uint16_t>& lengths, std::
 TEST_F(TransferTest, UploadBlocksFollowTheFileSize) {
   for (std::size_t size : {1460u, 1461u}) {
     std::string bytes = Pattern(size);
-    auto path = dir.path("f" + std::to_string(size)).string();
+    std::string name = "f";
+    auto path = dir.path(name += std::to_string(size)).string();
     WriteBytes(path, bytes);
     std::vector<std::uint16_t> lengths;
     std::string data;
@@ -184,14 +184,15 @@ TEST_F(TransferTest, TextUploadSendsTheConvertedText) {
   std::string text;
   for (int i = 0; i < 600; ++i) text += "<p>line</p>\r\n";
   WriteBytes(path, text);
-  auto length = PrepareUpload(path, true);
+  std::string converted;
+  auto length = PrepareUpload(path, &converted);
   ASSERT_TRUE(length.has_value());
   EXPECT_EQ(*length, 600u * 12);
   std::vector<std::uint16_t> lengths;
   std::string data;
   {
     ScriptedPeer peer(Collect(lengths, data));
-    ASSERT_TRUE(SendText(peer.client(), path, *length));
+    ASSERT_TRUE(SendText(peer.client(), path, converted));
   }
   EXPECT_EQ(data.find('\r'), std::string::npos);
   EXPECT_EQ(data.size(), 7200u);
@@ -205,20 +206,20 @@ TEST_F(TransferTest, EmptyTextSendsNothing) {
   {
     ScriptedPeer peer(Collect(lengths, data));
     SetSilentMode(true);
-    EXPECT_TRUE(SendText(peer.client(), "none.txt", 0));
+    EXPECT_TRUE(SendText(peer.client(), "none.txt", ""));
   }
   EXPECT_TRUE(lengths.empty());
   EXPECT_EQ(Output(), "");
 }
 
 TEST_F(TransferTest, PrepareUploadChecks) {
-  EXPECT_FALSE(PrepareUpload(dir.path("gone.bin").string(), false).has_value());
+  EXPECT_FALSE(PrepareUpload(dir.path("gone.bin").string(), nullptr).has_value());
   auto big = dir.path("huge.bin");
   WriteBytes(big, "");
   std::filesystem::resize_file(big, kMaxUploadSize + 1);
-  EXPECT_FALSE(PrepareUpload(big.string(), false).has_value());
+  EXPECT_FALSE(PrepareUpload(big.string(), nullptr).has_value());
   std::filesystem::resize_file(big, kMaxUploadSize);
-  EXPECT_EQ(PrepareUpload(big.string(), false), kMaxUploadSize);
+  EXPECT_EQ(PrepareUpload(big.string(), nullptr), kMaxUploadSize);
   EXPECT_EQ(Output(), "File " + dir.path("gone.bin").string() + " does not exist.\n" + "File " +
                           big.string() +
                           " is too large to upload (4294967296 bytes; the largest is "

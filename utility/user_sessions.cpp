@@ -10,6 +10,8 @@
 
 namespace velkor {
 
+using namespace protocol;
+
 namespace {
 
 // printf's "%-Ns": the text, padded with blanks to at least width.
@@ -18,66 +20,6 @@ std::string LeftAligned(const std::string& text, std::size_t width) {
 }
 
 }  // namespace
-
-PppSessionRecord DecodePppSession(std::span<const std::uint8_t, kPppSessionRecordSize> bytes) {
-  const std::uint8_t* p = bytes.data();
-  PppSessionRecord r;
-  r.end = p[1];
-  r.user = FieldText(p + 2, kSessionUserSize);
-  r.type = FieldText(p + 258, 16);
-  r.port = FieldText(p + 274, 8);
-  r.address = FieldText(p + 282, 20);
-  r.received = GetI64(p + 302);
-  r.receive_rate = GetU32(p + 310);
-  r.transmitted = GetI64(p + 314);
-  r.transmit_rate = GetU32(p + 322);
-  return r;
-}
-
-std::array<std::uint8_t, kPppSessionRecordSize> EncodePppSession(const PppSessionRecord& r) {
-  std::array<std::uint8_t, kPppSessionRecordSize> out{};
-  std::uint8_t* p = out.data();
-  p[1] = r.end;
-  PutFieldText(p + 2, kSessionUserSize, r.user);
-  PutFieldText(p + 258, 16, r.type);
-  PutFieldText(p + 274, 8, r.port);
-  PutFieldText(p + 282, 20, r.address);
-  PutU64(p + 302, static_cast<std::uint64_t>(r.received));
-  PutU32(p + 310, r.receive_rate);
-  PutU64(p + 314, static_cast<std::uint64_t>(r.transmitted));
-  PutU32(p + 322, r.transmit_rate);
-  return out;
-}
-
-HotspotSessionRecord DecodeHotspotSession(
-    std::span<const std::uint8_t, kHotspotSessionRecordSize> bytes) {
-  const std::uint8_t* p = bytes.data();
-  HotspotSessionRecord r;
-  r.end = p[1];
-  r.user = FieldText(p + 2, kSessionUserSize);
-  r.address = FieldText(p + 258, 16);
-  r.mac = FieldText(p + 274, 18);
-  r.received = GetU32(p + 292);
-  r.transmitted = GetU32(p + 300);
-  r.online = GetU32(p + 308);
-  r.limit = GetU32(p + 312);
-  return r;
-}
-
-std::array<std::uint8_t, kHotspotSessionRecordSize> EncodeHotspotSession(
-    const HotspotSessionRecord& r) {
-  std::array<std::uint8_t, kHotspotSessionRecordSize> out{};
-  std::uint8_t* p = out.data();
-  p[1] = r.end;
-  PutFieldText(p + 2, kSessionUserSize, r.user);
-  PutFieldText(p + 258, 16, r.address);
-  PutFieldText(p + 274, 18, r.mac);
-  PutU32(p + 292, r.received);
-  PutU32(p + 300, r.transmitted);
-  PutU32(p + 308, r.online);
-  PutU32(p + 312, r.limit);
-  return out;
-}
 
 std::string DurationText(std::int32_t seconds) {
   if (seconds <= 0) return "0s";
@@ -148,13 +90,6 @@ bool ListHotspotSessions(Connection& connection, bool simple) {
   }
 }
 
-std::vector<std::uint8_t> EncodeUserName(std::string_view name) {
-  std::vector<std::uint8_t> message(4 + name.size());
-  PutU32(message.data(), static_cast<std::uint32_t>(name.size()));
-  std::memcpy(message.data() + 4, name.data(), name.size());
-  return message;
-}
-
 bool SendUserName(Connection& connection, std::string_view name) {
   std::vector<std::uint8_t> message = EncodeUserName(name);
   if (connection.SendAll(message.data(), message.size())) return true;
@@ -163,9 +98,8 @@ bool SendUserName(Connection& connection, std::string_view name) {
 }
 
 bool SendHotspotAddress(Connection& connection, std::uint32_t address) {
-  std::uint8_t message[4];
-  std::memcpy(message, &address, sizeof message);
-  if (connection.SendAll(message, sizeof message)) return true;
+  auto message = EncodeAddressMessage(address);
+  if (connection.SendAll(message.data(), message.size())) return true;
   std::printf("unable to send hotspot ipaddr to server\n");
   return false;
 }

@@ -11,6 +11,8 @@
 
 namespace velkor {
 
+using namespace protocol;
+
 namespace {
 
 std::string MacText(const std::array<std::uint8_t, 6>& m) {
@@ -26,100 +28,6 @@ std::string FigureText(const char* label, std::int32_t value, std::int32_t maxim
 bool ReportsDbm(std::uint8_t type) { return type == kCardOrinoco || type == kCardAtheros; }
 
 }  // namespace
-
-CardRecord DecodeCardRecord(std::span<const std::uint8_t, kCardRecordSize> bytes) {
-  const std::uint8_t* p = bytes.data();
-  CardRecord card;
-  card.present = p[1];
-  card.type = p[2];
-  card.variant = p[3];
-  card.firmware = {p[5], p[6], p[7]};
-  card.clients = GetU16(p + 8);
-  card.mode = p[10];
-  std::copy_n(p + 11, 6, card.address.begin());
-  card.essid = FieldText(p + 50, kEssidSize);
-  card.nickname = FieldText(p + 83, kNicknameSize);
-  card.channel = p[117];
-  card.rate = p[118];
-  card.rate_control = p[120];
-  card.link_state = p[125];
-  card.quality = GetI32(p + 126);
-  card.quality_max = GetI32(p + 130);
-  card.level = GetI32(p + 134);
-  card.level_max = GetI32(p + 138);
-  card.noise = GetI32(p + 142);
-  card.noise_max = GetI32(p + 146);
-  card.miles = GetU16(p + 150);
-  card.hundredths = GetU16(p + 152);
-  return card;
-}
-
-std::array<std::uint8_t, kCardRecordSize> EncodeCardRecord(const CardRecord& card) {
-  std::array<std::uint8_t, kCardRecordSize> out{};
-  std::uint8_t* p = out.data();
-  p[1] = card.present;
-  p[2] = card.type;
-  p[3] = card.variant;
-  std::copy(card.firmware.begin(), card.firmware.end(), p + 5);
-  PutU16(p + 8, card.clients);
-  p[10] = card.mode;
-  std::copy(card.address.begin(), card.address.end(), p + 11);
-  PutFieldText(p + 50, kEssidSize, card.essid);
-  PutFieldText(p + 83, kNicknameSize, card.nickname);
-  p[117] = card.channel;
-  p[118] = card.rate;
-  p[120] = card.rate_control;
-  p[125] = card.link_state;
-  PutU32(p + 126, static_cast<std::uint32_t>(card.quality));
-  PutU32(p + 130, static_cast<std::uint32_t>(card.quality_max));
-  PutU32(p + 134, static_cast<std::uint32_t>(card.level));
-  PutU32(p + 138, static_cast<std::uint32_t>(card.level_max));
-  PutU32(p + 142, static_cast<std::uint32_t>(card.noise));
-  PutU32(p + 146, static_cast<std::uint32_t>(card.noise_max));
-  PutU16(p + 150, card.miles);
-  PutU16(p + 152, card.hundredths);
-  return out;
-}
-
-AssociationRecord DecodeAssociationRecord(
-    std::span<const std::uint8_t, kAssociationRecordSize> bytes) {
-  const std::uint8_t* p = bytes.data();
-  AssociationRecord record;
-  record.end = p[1];
-  record.name = FieldText(p + 2, kClientNameSize);
-  std::copy_n(p + 34, 6, record.mac.begin());
-  record.quality = p[40];
-  record.signal = p[41];
-  record.noise = p[42];
-  record.client_signal = p[43];
-  record.client_noise = p[44];
-  record.rate = p[45];
-  std::copy_n(p + 46, 4, record.ip.begin());
-  record.received = GetI64(p + 50);
-  record.transmitted = GetI64(p + 58);
-  record.idle = GetI32(p + 66);
-  return record;
-}
-
-std::array<std::uint8_t, kAssociationRecordSize> EncodeAssociationRecord(
-    const AssociationRecord& record) {
-  std::array<std::uint8_t, kAssociationRecordSize> out{};
-  std::uint8_t* p = out.data();
-  p[1] = record.end;
-  PutFieldText(p + 2, kClientNameSize, record.name);
-  std::copy(record.mac.begin(), record.mac.end(), p + 34);
-  p[40] = record.quality;
-  p[41] = record.signal;
-  p[42] = record.noise;
-  p[43] = record.client_signal;
-  p[44] = record.client_noise;
-  p[45] = record.rate;
-  std::copy(record.ip.begin(), record.ip.end(), p + 46);
-  PutU64(p + 50, static_cast<std::uint64_t>(record.received));
-  PutU64(p + 58, static_cast<std::uint64_t>(record.transmitted));
-  PutU32(p + 66, static_cast<std::uint32_t>(record.idle));
-  return out;
-}
 
 std::string CardName(std::uint8_t type, std::uint8_t variant) {
   switch (type) {
@@ -139,10 +47,6 @@ std::string CardName(std::uint8_t type, std::uint8_t variant) {
 std::string RadioName(std::uint8_t type) {
   return type == kCardAtheros ? "IEEE 802.11-OFDM" : "IEEE 802.11-DS";
 }
-
-int LevelToDbm(int raw) { return std::clamp(raw, 47, 138) - 149; }
-
-int PrismLevelToDbm(int raw) { return raw < 100 ? raw - 100 : -102; }
 
 std::string RateText(std::uint8_t rate) {
   if (rate == 55 || rate == 60) return "5.5";

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "harness.h"
-#include "login.h"
+#include "digest.h"
 #include "pty_process.h"
 #include "scripted_peer.h"
 
@@ -71,9 +71,9 @@ TEST(CommandLine, MissingPasswordWithoutTerminalNeverRunsOn) {
 }
 
 TEST(PasswordPrompt, TypedPasswordIsNotEchoedAndLogsIn) {
-  std::optional<velkor::LoginFrame> login;
-  std::optional<velkor::RequestFrame> request;
-  velkor::Challenge challenge{};
+  std::optional<protocol::LoginFrame> login;
+  std::optional<protocol::RequestFrame> request;
+  protocol::Challenge challenge{};
   ScriptedPeer peer([&](PeerLink& link) {
     challenge = link.challenge();
     link.SendHello();
@@ -92,10 +92,10 @@ TEST(PasswordPrompt, TypedPasswordIsNotEchoedAndLogsIn) {
   EXPECT_TRUE(velkor.Settings().c_lflag & ECHO);
   peer.Join();
   ASSERT_TRUE(login);
-  EXPECT_EQ(login->digest, velkor::MakePasswordDigest("Secret1", challenge));
+  EXPECT_EQ(login->digest, protocol::MakePasswordDigest("Secret1", challenge));
   ASSERT_TRUE(request);
-  EXPECT_EQ(request->action, velkor::kActionNone);
-  EXPECT_EQ(request->flags, velkor::kOptionReboot);
+  EXPECT_EQ(request->action, protocol::kActionNone);
+  EXPECT_EQ(request->flags, protocol::kOptionReboot);
 }
 
 TEST(PasswordPrompt, InterruptRestoresEchoAndEndsWithMinusOne) {

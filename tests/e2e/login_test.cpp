@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
-#include "login.h"
+#include "digest.h"
 #include "scripted_peer.h"
 
 namespace e2e {
@@ -56,13 +56,13 @@ TEST(Login, VerdictZeroIsAWrongPassword) {
 }
 
 TEST(Login, AnyOtherVerdictIsAcceptedAndHelloMayComeInPieces) {
-  std::optional<velkor::LoginFrame> login;
-  velkor::Challenge challenge{};
+  std::optional<protocol::LoginFrame> login;
+  protocol::Challenge challenge{};
   ScriptedPeer peer([&](PeerLink& link) {
     challenge = link.challenge();
-    velkor::ServerHello hello;
+    protocol::ServerHello hello;
     hello.challenge = challenge;
-    auto bytes = velkor::EncodeServerHello(hello);
+    auto bytes = protocol::EncodeServerHello(hello);
     for (std::size_t i = 0; i < bytes.size(); i += 4) {
       link.Send(std::span<const std::uint8_t>(bytes.data() + i, std::min<std::size_t>(4, bytes.size() - i)));
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -77,8 +77,8 @@ TEST(Login, AnyOtherVerdictIsAcceptedAndHelloMayComeInPieces) {
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
   ASSERT_TRUE(login);
-  EXPECT_EQ(login->version, velkor::kProtocolVersion);
-  EXPECT_EQ(login->digest, velkor::MakePasswordDigest("BlueOx", challenge));
+  EXPECT_EQ(login->version, protocol::kProtocolVersion);
+  EXPECT_EQ(login->digest, protocol::MakePasswordDigest("BlueOx", challenge));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ namespace e2e {
 namespace {
 
 TEST(Report, BlocksArePrintedBackToBack) {
-  std::optional<velkor::RequestFrame> request;
+  std::optional<protocol::RequestFrame> request;
   std::string text = std::string(1460, 'a') + std::string(1460, 'b') + std::string(80, 'c');
   ScriptedPeer peer = LoggedInPeer(
       [&](PeerLink& link) {
@@ -23,7 +23,7 @@ TEST(Report, BlocksArePrintedBackToBack) {
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, text + "Operation has completed successfuly.\n");
   ASSERT_TRUE(request);
-  EXPECT_EQ(request->action, velkor::kActionSystemInfo);
+  EXPECT_EQ(request->action, protocol::kActionSystemInfo);
   EXPECT_EQ(request->variant, 1);
 }
 

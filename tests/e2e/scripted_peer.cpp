@@ -10,7 +10,7 @@
 
 namespace e2e {
 
-using namespace velkor;
+using namespace protocol;
 
 bool PeerLink::Send(std::span<const std::uint8_t> bytes) {
   std::size_t sent = 0;

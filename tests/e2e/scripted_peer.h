@@ -29,22 +29,22 @@ class PeerLink {
   void Close();
 
   // Protocol steps with well-formed messages.
-  bool SendHello(std::uint16_t version = velkor::kProtocolVersion);
-  std::optional<velkor::LoginFrame> ReceiveLogin();
-  bool SendLoginResult(std::uint8_t verdict = 1, std::uint16_t tag = velkor::kLoginResultTag);
+  bool SendHello(std::uint16_t version = protocol::kProtocolVersion);
+  std::optional<protocol::LoginFrame> ReceiveLogin();
+  bool SendLoginResult(std::uint8_t verdict = 1, std::uint16_t tag = protocol::kLoginResultTag);
   // Hello, login frame and a positive result.
   bool AcceptLogin();
-  std::optional<velkor::RequestFrame> ReceiveRequest();
+  std::optional<protocol::RequestFrame> ReceiveRequest();
   bool SendReply(std::uint8_t status, std::uint32_t value = 0);
   bool SendBlock(const std::string& payload);
   // A block with any length field, for malformed cases.
   bool SendRawBlock(std::uint16_t length, const std::string& payload);
 
-  velkor::Challenge challenge() const { return challenge_; }
+  protocol::Challenge challenge() const { return challenge_; }
 
  private:
   int fd_;
-  velkor::Challenge challenge_ = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
+  protocol::Challenge challenge_ = {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88};
 };
 
 // Listens on 127.0.0.1 and a free port, and runs the script on the first
@@ -70,7 +70,7 @@ class ScriptedPeer {
 // A peer that logs the client in, keeps its request in *request when asked
 // to, and runs the rest of the script once a request arrived.
 ScriptedPeer LoggedInPeer(std::function<void(PeerLink&)> rest,
-                          std::optional<velkor::RequestFrame>* request = nullptr);
+                          std::optional<protocol::RequestFrame>* request = nullptr);
 
 // velkor against the peer (see the Unitsim form in harness.h), then waits
 // for the peer's script to end.

@@ -22,7 +22,7 @@ void Stream(PeerLink& link, std::chrono::milliseconds how_long) {
 }
 
 TEST(Throughput, ReceiveEndsWhenTheServerCloses) {
-  std::optional<velkor::RequestFrame> request;
+  std::optional<protocol::RequestFrame> request;
   ScriptedPeer peer = LoggedInPeer(
       [](PeerLink& link) {
         link.SendReply(1);
@@ -33,7 +33,7 @@ TEST(Throughput, ReceiveEndsWhenTheServerCloses) {
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_TRUE(r.out.ends_with(kNoReply)) << r.out;
   ASSERT_TRUE(request);
-  EXPECT_EQ(request->action, velkor::kActionReceiveThroughput);
+  EXPECT_EQ(request->action, protocol::kActionReceiveThroughput);
   EXPECT_EQ(request->value, 0u);
 }
 

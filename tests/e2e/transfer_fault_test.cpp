@@ -96,12 +96,12 @@ TEST(UploadFault, PeerClosesMidTransfer) {
   TempDir dir;
   std::string image = dir.File("image.bin");
   WriteFile(image, std::string(8 << 20, 'i'));
-  std::optional<velkor::RequestFrame> request;
+  std::optional<protocol::RequestFrame> request;
   ScriptedPeer peer = LoggedInPeer(
       [&](PeerLink& link) {
         EXPECT_EQ(request->value, 8u << 20);
         link.SendReply(1);
-        link.Receive(velkor::kDataBlockSize * 10);
+        link.Receive(protocol::kDataBlockSize * 10);
       },
       &request);
   RunResult r = VelkorAgainst(peer, {"-f", image});
@@ -142,7 +142,7 @@ TEST(FirmwareFault, ConnectionGoneBeforeTheFirstProgressMessage) {
   WriteFile(image, std::string(100, 'i'));
   ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
-    link.Receive(velkor::kDataBlockSize);
+    link.Receive(protocol::kDataBlockSize);
     link.SendReply(1);  // image taken; then the server goes away
   });
   RunResult r = VelkorAgainst(peer, {"-f", image, "-a", "-s"});
@@ -154,12 +154,12 @@ TEST(FirmwareFault, ConnectionGoneDuringFlashing) {
   TempDir dir;
   std::string image = dir.File("image.bin");
   WriteFile(image, std::string(100, 'i'));
-  std::optional<velkor::RequestFrame> request;
+  std::optional<protocol::RequestFrame> request;
   ScriptedPeer peer = LoggedInPeer(
       [&](PeerLink& link) {
-        EXPECT_EQ(request->flags, velkor::kOptionApply | velkor::kOptionReboot);
+        EXPECT_EQ(request->flags, protocol::kOptionApply | protocol::kOptionReboot);
         link.SendReply(1);
-        link.Receive(velkor::kDataBlockSize);
+        link.Receive(protocol::kDataBlockSize);
         link.SendReply(1);
         link.SendBlock("Erasing");
         link.SendBlock("0 0 0 8");

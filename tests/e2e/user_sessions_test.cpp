@@ -8,13 +8,13 @@
 namespace e2e {
 namespace {
 
-using velkor::HotspotSessionRecord;
-using velkor::PppSessionRecord;
+using protocol::HotspotSessionRecord;
+using protocol::PppSessionRecord;
 
 TEST(Disconnect, UserNameFollowsTheRequestAndTheFinalReplyDecides) {
   std::string name(255, 'n');
   std::optional<std::vector<std::uint8_t>> message;
-  std::optional<velkor::RequestFrame> request;
+  std::optional<protocol::RequestFrame> request;
   ScriptedPeer peer = LoggedInPeer(
       [&](PeerLink& link) {
         link.SendReply(1);
@@ -30,7 +30,7 @@ TEST(Disconnect, UserNameFollowsTheRequestAndTheFinalReplyDecides) {
   EXPECT_EQ((*message)[1], 0);
   EXPECT_EQ(std::string(message->begin() + 4, message->end()), name);
   ASSERT_TRUE(request);
-  EXPECT_EQ(request->action, velkor::kActionDisconnectPpp);
+  EXPECT_EQ(request->action, protocol::kActionDisconnectPpp);
   EXPECT_EQ(request->value, 0u);
   EXPECT_EQ(request->device, "");
 }
@@ -64,7 +64,7 @@ TEST(SessionList, PppHeaderStaysWhenTheListIsCutShort) {
     PppSessionRecord user;
     user.user = "alice";
     user.type = "pppoe";
-    auto bytes = velkor::EncodePppSession(user);
+    auto bytes = protocol::EncodePppSession(user);
     link.Send(bytes);
     link.Send(std::span(bytes).first(100));
   });
@@ -78,12 +78,12 @@ TEST(SessionList, PppHeaderStaysWhenTheListIsCutShort) {
 TEST(SessionList, TextsWithoutTerminatorStayInTheirFields) {
   ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
-    std::array<std::uint8_t, velkor::kHotspotSessionRecordSize> bytes{};
+    std::array<std::uint8_t, protocol::kHotspotSessionRecordSize> bytes{};
     std::fill(bytes.begin() + 2, bytes.begin() + 292, 'z');  // name, address, MAC
     link.Send(bytes);
     HotspotSessionRecord end;
     end.end = 1;
-    link.Send(velkor::EncodeHotspotSession(end));
+    link.Send(protocol::EncodeHotspotSession(end));
     link.SendReply(1);
   });
   RunResult r = VelkorAgainst(peer, {"-list_hot_simple"});

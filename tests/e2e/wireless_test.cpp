@@ -10,26 +10,26 @@ namespace {
 
 std::string kAssociationHeaderText() { return velkor::kAssociationHeader; }
 
-velkor::CardRecord Master(std::uint16_t clients) {
-  velkor::CardRecord card;
+protocol::CardRecord Master(std::uint16_t clients) {
+  protocol::CardRecord card;
   card.present = 1;
-  card.type = velkor::kCardAtheros;
-  card.mode = velkor::kModeMaster;
+  card.type = protocol::kCardAtheros;
+  card.mode = protocol::kModeMaster;
   card.clients = clients;
   card.essid = "lab-ap";
   return card;
 }
 
 TEST(AssociationRequest, CarriesDeviceAndIndex) {
-  std::optional<velkor::RequestFrame> request;
+  std::optional<protocol::RequestFrame> request;
   ScriptedPeer peer = LoggedInPeer(
       [](PeerLink& link) {
         link.SendReply(1);
-        link.Send(velkor::EncodeCardRecord(Master(5)));
-        velkor::AssociationRecord station;
+        link.Send(protocol::EncodeCardRecord(Master(5)));
+        protocol::AssociationRecord station;
         station.name = "fifth";
         station.end = 1;
-        link.Send(velkor::EncodeAssociationRecord(station));
+        link.Send(protocol::EncodeAssociationRecord(station));
         link.SendReply(1);
       },
       &request);
@@ -39,16 +39,16 @@ TEST(AssociationRequest, CarriesDeviceAndIndex) {
                        "  5 [fifth         ] 00:00:00:00:00:00 0.0.0.0          "
                        " 0    0    0 0       0s\n");
   ASSERT_TRUE(request);
-  EXPECT_EQ(request->action, velkor::kActionAssociations);
+  EXPECT_EQ(request->action, protocol::kActionAssociations);
   EXPECT_EQ(request->device, "wlan1");
   EXPECT_EQ(request->value, 5u);
-  EXPECT_EQ(request->flags, velkor::kOptionApply);
+  EXPECT_EQ(request->flags, protocol::kOptionApply);
 }
 
 TEST(AssociationRequest, RefusalEndsWithoutTheFinalReply) {
   ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
-    link.Send(velkor::EncodeCardRecord(Master(2)));
+    link.Send(protocol::EncodeCardRecord(Master(2)));
     // No final reply: the client must not wait for one.
   });
   RunResult r = VelkorAgainst(peer, {"-ai", "wpci1", "3"});
@@ -57,11 +57,11 @@ TEST(AssociationRequest, RefusalEndsWithoutTheFinalReply) {
 }
 
 TEST(CardRequest, CardRecordCutShortEndsSilently) {
-  std::optional<velkor::RequestFrame> request;
+  std::optional<protocol::RequestFrame> request;
   ScriptedPeer peer = LoggedInPeer(
       [](PeerLink& link) {
         link.SendReply(1);
-        auto bytes = velkor::EncodeCardRecord(Master(0));
+        auto bytes = protocol::EncodeCardRecord(Master(0));
         link.Send(std::span(bytes).first(153));
       },
       &request);
@@ -76,7 +76,7 @@ TEST(CardRequest, CardRecordCutShortEndsSilently) {
 TEST(CardRequest, NetworkNameWithoutTerminatorStaysInItsField) {
   ScriptedPeer peer = LoggedInPeer([](PeerLink& link) {
     link.SendReply(1);
-    auto bytes = velkor::EncodeCardRecord(Master(0));
+    auto bytes = protocol::EncodeCardRecord(Master(0));
     std::fill(bytes.begin() + 17, bytes.begin() + 117, 'E');  // up to the channel
     link.Send(bytes);
     link.SendReply(1);

@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "frames.h"
-#include "login.h"
 
-namespace velkor {
+namespace protocol {
 namespace {
 
 // Keystream of an RC4 instance at a given offset (RFC 6229 layout).
@@ -51,26 +49,5 @@ TEST(Rc4, EnciphersInPlaceAndDeciphersWithTheSameKey) {
   EXPECT_EQ(std::string(data.begin(), data.end()), text);
 }
 
-TEST(PasswordDigest, EmptyPasswordIsTheKeystreamOfTheChallenge) {
-  Challenge challenge = {1, 2, 3, 4, 5, 6, 7, 8};
-  PasswordDigest digest = MakePasswordDigest("", challenge);
-  std::vector<std::uint8_t> expected = Keystream({1, 2, 3, 4, 5, 6, 7, 8}, 0, 32);
-  EXPECT_EQ(std::vector<std::uint8_t>(digest.begin(), digest.end()), expected);
-}
-
-TEST(PasswordDigest, OnlyTheFirst32CharactersCount) {
-  Challenge challenge = {9, 8, 7, 6, 5, 4, 3, 2};
-  std::string base(32, 'p');
-  EXPECT_EQ(MakePasswordDigest(base + "tail", challenge),
-            MakePasswordDigest(base + "other", challenge));
-  EXPECT_NE(MakePasswordDigest(base.substr(0, 31), challenge),
-            MakePasswordDigest(base, challenge));
-}
-
-TEST(PasswordDigest, DependsOnTheChallenge) {
-  EXPECT_NE(MakePasswordDigest("BlueOx", Challenge{1, 2, 3, 4, 5, 6, 7, 8}),
-            MakePasswordDigest("BlueOx", Challenge{1, 2, 3, 4, 5, 6, 7, 9}));
-}
-
 }  // namespace
-}  // namespace velkor
+}  // namespace protocol

@@ -3,35 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace velkor {
-
-bool IsActionCode(std::uint8_t code) {
-  switch (code) {
-    case kActionNone:
-    case kActionDownloadConfig:
-    case kActionDownloadScript:
-    case kActionUploadConfig:
-    case kActionUploadScript:
-    case kActionDownloadPage:
-    case kActionUploadPage:
-    case kActionCardInfo:
-    case kActionAssociations:
-    case kActionListPpp:
-    case kActionListHotspot:
-    case kActionReceiveThroughput:
-    case kActionTransmitThroughput:
-    case kActionDisconnectPpp:
-    case kActionDisconnectHotspotUser:
-    case kActionDisconnectHotspotIp:
-    case kActionSystemInfo:
-    case kActionKernelLog:
-    case kActionSupportFile:
-    case kActionFirmware:
-      return true;
-    default:
-      return false;
-  }
-}
+namespace protocol {
 
 std::string StatusText(std::uint8_t status) {
   static const char* const kTexts[] = {
@@ -58,43 +30,45 @@ void PutFieldText(std::uint8_t* field, std::size_t width, std::string_view text)
 
 std::array<std::uint8_t, kServerHelloSize> EncodeServerHello(const ServerHello& hello) {
   std::array<std::uint8_t, kServerHelloSize> out{};
-  std::memcpy(out.data(), hello.text.data(), std::min(hello.text.size(), kHelloTextSize));
-  std::copy(hello.challenge.begin(), hello.challenge.end(), out.begin() + kHelloTextSize);
-  PutU16(out.data() + 33, hello.version);
+  std::memcpy(out.data() + hello_field::kText, hello.text.data(),
+              std::min(hello.text.size(), kHelloTextSize));
+  std::copy(hello.challenge.begin(), hello.challenge.end(), out.begin() + hello_field::kChallenge);
+  PutU16(out.data() + hello_field::kVersion, hello.version);
   return out;
 }
 
 ServerHello DecodeServerHello(std::span<const std::uint8_t, kServerHelloSize> bytes) {
   ServerHello hello;
-  hello.text = FieldText(bytes.data(), kHelloTextSize);
-  std::copy_n(bytes.begin() + kHelloTextSize, kChallengeSize, hello.challenge.begin());
-  hello.version = GetU16(bytes.data() + 33);
+  hello.text = FieldText(bytes.data() + hello_field::kText, kHelloTextSize);
+  std::copy_n(bytes.begin() + hello_field::kChallenge, kChallengeSize, hello.challenge.begin());
+  hello.version = GetU16(bytes.data() + hello_field::kVersion);
   return hello;
 }
 
 std::array<std::uint8_t, kLoginFrameSize> EncodeLoginFrame(const LoginFrame& frame) {
   std::array<std::uint8_t, kLoginFrameSize> out{};
-  PutU16(out.data(), frame.version);
-  std::copy(frame.digest.begin(), frame.digest.end(), out.begin() + 2);
+  PutU16(out.data() + login_field::kVersion, frame.version);
+  std::copy(frame.digest.begin(), frame.digest.end(), out.begin() + login_field::kPasswordBlock);
   return out;
 }
 
 LoginFrame DecodeLoginFrame(std::span<const std::uint8_t, kLoginFrameSize> bytes) {
   LoginFrame frame;
-  frame.version = GetU16(bytes.data());
-  std::copy_n(bytes.begin() + 2, kPasswordBlockSize, frame.digest.begin());
+  frame.version = GetU16(bytes.data() + login_field::kVersion);
+  std::copy_n(bytes.begin() + login_field::kPasswordBlock, kPasswordBlockSize,
+              frame.digest.begin());
   return frame;
 }
 
 std::array<std::uint8_t, kLoginResultSize> EncodeLoginResult(const LoginResult& result) {
   std::array<std::uint8_t, kLoginResultSize> out{};
-  PutU16(out.data(), result.tag);
-  out[2] = result.verdict;
+  PutU16(out.data() + result_field::kTag, result.tag);
+  out[result_field::kVerdict] = result.verdict;
   return out;
 }
 
 LoginResult DecodeLoginResult(std::span<const std::uint8_t, kLoginResultSize> bytes) {
-  return LoginResult{GetU16(bytes.data()), bytes[2]};
+  return LoginResult{GetU16(bytes.data() + result_field::kTag), bytes[result_field::kVerdict]};
 }
 
 RequestFrame MakeRequest(std::uint8_t action, std::uint32_t value, std::uint8_t selector,
@@ -112,46 +86,49 @@ RequestFrame MakeRequest(std::uint8_t action, std::uint32_t value, std::uint8_t 
 
 std::array<std::uint8_t, kRequestFrameSize> EncodeRequest(const RequestFrame& frame) {
   std::array<std::uint8_t, kRequestFrameSize> out{};
-  PutU16(out.data(), frame.tag);
-  out[2] = frame.variant;
-  out[3] = frame.action;
-  out[4] = frame.selector;
-  out[5] = frame.flags;
-  PutFieldText(out.data() + 6, kDeviceNameSize, frame.device);
-  PutU32(out.data() + 38, frame.value);
+  using namespace request_field;
+  PutU16(out.data() + kTag, frame.tag);
+  out[kVariant] = frame.variant;
+  out[kAction] = frame.action;
+  out[kSelector] = frame.selector;
+  out[kFlags] = frame.flags;
+  PutFieldText(out.data() + kDevice, kDeviceNameSize, frame.device);
+  PutU32(out.data() + kValue, frame.value);
   return out;
 }
 
 RequestFrame DecodeRequest(std::span<const std::uint8_t, kRequestFrameSize> bytes) {
   RequestFrame frame;
-  frame.tag = GetU16(bytes.data());
-  frame.variant = bytes[2];
-  frame.action = bytes[3];
-  frame.selector = bytes[4];
-  frame.flags = bytes[5];
-  frame.device = FieldText(bytes.data() + 6, kDeviceNameSize);
-  frame.value = GetU32(bytes.data() + 38);
+  using namespace request_field;
+  frame.tag = GetU16(bytes.data() + kTag);
+  frame.variant = bytes[kVariant];
+  frame.action = bytes[kAction];
+  frame.selector = bytes[kSelector];
+  frame.flags = bytes[kFlags];
+  frame.device = FieldText(bytes.data() + kDevice, kDeviceNameSize);
+  frame.value = GetU32(bytes.data() + kValue);
   return frame;
 }
 
 std::array<std::uint8_t, kReplyFrameSize> EncodeReply(const ReplyFrame& frame) {
   std::array<std::uint8_t, kReplyFrameSize> out{};
-  PutU16(out.data(), frame.tag);
-  out[2] = frame.status;
-  PutU32(out.data() + 3, frame.value);
+  PutU16(out.data() + reply_field::kTag, frame.tag);
+  out[reply_field::kStatus] = frame.status;
+  PutU32(out.data() + reply_field::kValue, frame.value);
   return out;
 }
 
 ReplyFrame DecodeReply(std::span<const std::uint8_t, kReplyFrameSize> bytes) {
-  return ReplyFrame{GetU16(bytes.data()), bytes[2], GetU32(bytes.data() + 3)};
+  return ReplyFrame{GetU16(bytes.data() + reply_field::kTag), bytes[reply_field::kStatus],
+                    GetU32(bytes.data() + reply_field::kValue)};
 }
 
 std::array<std::uint8_t, kDataBlockSize> EncodeBlock(std::span<const std::uint8_t> payload) {
   std::array<std::uint8_t, kDataBlockSize> out{};
   std::size_t length = std::min(payload.size(), kBlockPayloadSize);
-  PutU16(out.data(), static_cast<std::uint16_t>(length));
-  std::copy_n(payload.begin(), length, out.begin() + 2);
+  PutU16(out.data() + block_field::kLength, static_cast<std::uint16_t>(length));
+  std::copy_n(payload.begin(), length, out.begin() + block_field::kPayload);
   return out;
 }
 
-}  // namespace velkor
+}  // namespace protocol

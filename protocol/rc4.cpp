@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace velkor {
+namespace protocol {
 
 Rc4::Rc4(std::span<const std::uint8_t> key) {
   for (int i = 0; i < 256; ++i) s_[i] = static_cast<std::uint8_t>(i);
@@ -23,4 +23,4 @@ void Rc4::Apply(std::span<std::uint8_t> data) {
   }
 }
 
-}  // namespace velkor
+}  // namespace protocol

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-namespace velkor {
+namespace protocol {
 
 class Rc4 {
  public:
@@ -19,4 +19,4 @@ class Rc4 {
   std::uint8_t j_ = 0;
 };
 
-}  // namespace velkor
+}  // namespace protocol

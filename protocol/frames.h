@@ -55,7 +55,7 @@
 #include <string>
 #include <string_view>
 
-namespace velkor {
+namespace protocol {
 
 inline constexpr std::uint16_t kDefaultPort = 856;
 
@@ -70,6 +70,36 @@ inline constexpr std::size_t kDeviceNameSize = 32;
 inline constexpr std::size_t kReplyFrameSize = 7;
 inline constexpr std::size_t kDataBlockSize = 1462;
 inline constexpr std::size_t kBlockPayloadSize = 1460;
+
+// Field offsets, from the tables above.
+namespace hello_field {
+inline constexpr std::size_t kText = 0, kChallenge = 25, kVersion = 33;
+}
+namespace login_field {
+inline constexpr std::size_t kVersion = 0, kPasswordBlock = 2;
+}
+namespace result_field {
+inline constexpr std::size_t kTag = 0, kVerdict = 2;
+}
+namespace request_field {
+inline constexpr std::size_t kTag = 0, kVariant = 2, kAction = 3, kSelector = 4, kFlags = 5,
+                             kDevice = 6, kValue = 38;
+}
+namespace reply_field {
+inline constexpr std::size_t kTag = 0, kStatus = 2, kValue = 3;
+}
+namespace block_field {
+inline constexpr std::size_t kLength = 0, kPayload = 2;
+}
+static_assert(hello_field::kChallenge == kHelloTextSize &&
+              hello_field::kVersion == hello_field::kChallenge + kChallengeSize &&
+              hello_field::kVersion + 2 == kServerHelloSize);
+static_assert(login_field::kPasswordBlock + kPasswordBlockSize == kLoginFrameSize);
+static_assert(result_field::kVerdict + 1 == kLoginResultSize);
+static_assert(request_field::kValue == request_field::kDevice + kDeviceNameSize &&
+              request_field::kValue + 4 == kRequestFrameSize);
+static_assert(reply_field::kValue + 4 == kReplyFrameSize);
+static_assert(block_field::kPayload + kBlockPayloadSize == kDataBlockSize);
 
 inline constexpr std::uint16_t kProtocolVersion = 0x0102;
 inline constexpr std::uint16_t kLoginResultTag = 0x0101;
@@ -100,8 +130,6 @@ enum ActionCode : std::uint8_t {
   kActionSupportFile = 66,
   kActionFirmware = 241,
 };
-
-bool IsActionCode(std::uint8_t code);
 
 inline constexpr std::uint8_t kOptionApply = 0x01;
 inline constexpr std::uint8_t kOptionReboot = 0x02;
@@ -206,6 +234,6 @@ ReplyFrame DecodeReply(std::span<const std::uint8_t, kReplyFrameSize> bytes);
 
 // A DataBlock carrying 1 to 1460 bytes; the rest of the payload is zero.
 std::array<std::uint8_t, kDataBlockSize> EncodeBlock(std::span<const std::uint8_t> payload);
-inline std::uint16_t BlockLength(const std::uint8_t* block) { return GetU16(block); }
+inline std::uint16_t BlockLength(const std::uint8_t* block) { return GetU16(block + block_field::kLength); }
 
-}  // namespace velkor
+}  // namespace protocol
