@@ -80,11 +80,12 @@ double MegabytesPerSecond(std::size_t total, const std::function<void(int)>& pee
     peer(fd);
     ::close(fd);
   });
-  velkor::net::Socket client = velkor::OpenConnection(htonl(INADDR_LOOPBACK), port);
+  velkor::net::OwnedSocket owned = velkor::OpenConnection(htonl(INADDR_LOOPBACK), port);
+  velkor::net::Socket client = owned.get();
   auto start = std::chrono::steady_clock::now();
   measured(static_cast<int>(client));
   auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  ::close(static_cast<int>(client));
+  owned.Reset();
   server.join();
   ::close(listener);
   return static_cast<double>(total) / 1e6 / seconds;

@@ -2,6 +2,7 @@
 
 #include <curses.h>
 #include <term.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,8 +28,23 @@ constexpr int kMouseReportKey = KEY_MAX + 1;
 constexpr char kMouseOn[] = "\033[?1000h\033[?1003h\033[?1006h";
 constexpr char kMouseOff[] = "\033[?1006l\033[?1003l\033[?1000l";
 
-int g_outputFd = -1;  // the terminal, for the signal handler
+int g_outputFd = -1;  // the terminal, for the signal handlers
 volatile std::sig_atomic_t g_open = 0;
+// Set by the stop handler once the process is continued: the screen is
+// drawn again from the main flow.
+volatile std::sig_atomic_t g_continued = 0;
+
+// What the signal handlers need, prepared when the terminal is opened, so
+// that they do nothing but write(2), tcgetattr/tcsetattr, kill and raise:
+// the terminal modes from before, and the fixed sequences that give the
+// terminal back (mouse reports off, keypad and attributes reset, cursor
+// shown, the normal screen) and take it again.
+termios g_startModes{};
+bool g_haveStartModes = false;
+char g_resetText[256];
+std::size_t g_resetSize = 0;
+char g_resumeText[256];
+std::size_t g_resumeSize = 0;
 
 void WriteAll(int fd, const char* text, std::size_t size) {
   while (size > 0) {
@@ -42,6 +58,7 @@ void WriteAll(int fd, const char* text, std::size_t size) {
 
 void WriteText(const std::string& text) { WriteAll(g_outputFd, text.data(), text.size()); }
 
+// The normal way out (at exit), from the main flow.
 void RestoreTerminal() {
   if (!g_open) return;
   g_open = 0;
@@ -49,29 +66,76 @@ void RestoreTerminal() {
   endwin();
 }
 
+// Appends a terminfo string capability, when the terminal has it.
+void AddCapability(char* buffer, std::size_t& size, std::size_t capacity, const char* name) {
+  const char* text = tigetstr(name);
+  if (text == nullptr || text == reinterpret_cast<char*>(-1)) return;
+  std::size_t length = std::strlen(text);
+  if (size + length > capacity) return;
+  std::memcpy(buffer + size, text, length);
+  size += length;
+}
+
+void AddText(char* buffer, std::size_t& size, std::size_t capacity, const char* text) {
+  std::size_t length = std::strlen(text);
+  if (size + length > capacity) return;
+  std::memcpy(buffer + size, text, length);
+  size += length;
+}
+
+void PrepareSignalTexts() {
+  g_resetSize = 0;
+  AddText(g_resetText, g_resetSize, sizeof g_resetText, kMouseOff);
+  for (const char* name : {"rmkx", "sgr0", "cnorm", "rmcup"})
+    AddCapability(g_resetText, g_resetSize, sizeof g_resetText, name);
+  g_resumeSize = 0;
+  for (const char* name : {"smcup", "smkx", "cvvis"})
+    AddCapability(g_resumeText, g_resumeSize, sizeof g_resumeText, name);
+  AddText(g_resumeText, g_resumeSize, sizeof g_resumeText, kMouseOn);
+}
+
+void SetHandler(int signal, void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no restart: a wait for input returns, and sees g_continued
+  sigaction(signal, &action, nullptr);
+}
+
+// Gives the terminal back as it was before halvex; only safe calls.
+void ResetFromHandler() {
+  WriteAll(g_outputFd, g_resetText, g_resetSize);
+  if (g_haveStartModes) tcsetattr(STDIN_FILENO, TCSANOW, &g_startModes);
+}
+
 constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void OnFatalSignal(int signal) {
-  RestoreTerminal();
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
+  if (g_open) {
+    g_open = 0;
+    ResetFromHandler();
+  }
+  SetHandler(signal, SIG_DFL);
+  raise(signal);  // delivered when the handler returns
 }
 
-// Ctrl-Z: give the terminal back while stopped, take it again on return.
+// Ctrl-Z: give the terminal back while stopped, take it again on return;
+// the main flow draws the screen again.
 void OnStop(int) {
-  if (!g_open) {
+  int savedErrno = errno;
+  if (g_open) {
+    termios programModes{};
+    bool havePrograms = tcgetattr(STDIN_FILENO, &programModes) == 0;
+    ResetFromHandler();
     kill(getpid(), SIGSTOP);
-    return;
+    // Continued.
+    if (havePrograms) tcsetattr(STDIN_FILENO, TCSANOW, &programModes);
+    WriteAll(g_outputFd, g_resumeText, g_resumeSize);
+    g_continued = 1;
+  } else {
+    kill(getpid(), SIGSTOP);
   }
-  WriteAll(g_outputFd, kMouseOff, sizeof kMouseOff - 1);
-  def_prog_mode();
-  endwin();
-  kill(getpid(), SIGSTOP);
-  // Continued.
-  reset_prog_mode();
-  WriteAll(g_outputFd, kMouseOn, sizeof kMouseOn - 1);
-  clearok(curscr, TRUE);
-  doupdate();
+  errno = savedErrno;
 }
 
 // Terminals that take the xterm title sequence.
@@ -190,13 +254,13 @@ class CursesTerminal : public Terminal {
   void PassKeysToChild(bool on) override {
     if (on) {
       raw();
-      std::signal(SIGINT, SIG_IGN);
-      std::signal(SIGQUIT, SIG_IGN);
+      SetHandler(SIGINT, SIG_IGN);
+      SetHandler(SIGQUIT, SIG_IGN);
     } else {
       noraw();
       cbreak();
-      std::signal(SIGINT, OnFatalSignal);
-      std::signal(SIGQUIT, OnFatalSignal);
+      SetHandler(SIGINT, OnFatalSignal);
+      SetHandler(SIGQUIT, OnFatalSignal);
     }
   }
 
@@ -215,11 +279,11 @@ class CursesTerminal : public Terminal {
 
   bool RunOnTerminal(const std::vector<std::string>& argv) override {
     Suspend();
-    std::signal(SIGINT, SIG_IGN);
-    std::signal(SIGQUIT, SIG_IGN);
+    SetHandler(SIGINT, SIG_IGN);
+    SetHandler(SIGQUIT, SIG_IGN);
     int status = RunShared(argv);
-    std::signal(SIGINT, OnFatalSignal);
-    std::signal(SIGQUIT, OnFatalSignal);
+    SetHandler(SIGINT, OnFatalSignal);
+    SetHandler(SIGQUIT, OnFatalSignal);
     Resume();
     return status != -1;
   }
@@ -257,6 +321,11 @@ class CursesTerminal : public Terminal {
   // One key or mouse event within timeoutMs (-1: no limit).  `failed` is
   // set when the terminal gave an error rather than a time-out.
   std::optional<InputEvent> ReadEvent(int timeoutMs, bool& failed) {
+    if (g_continued) {
+      g_continued = 0;
+      clearok(curscr, TRUE);
+      Present();
+    }
     wtimeout(pad_, timeoutMs);
     errno = 0;
     int key = wgetch(pad_);
@@ -310,6 +379,7 @@ std::unique_ptr<Terminal> OpenTerminal(const std::string& title, std::string& pr
     return nullptr;
   }
   std::setlocale(LC_ALL, "");
+  g_haveStartModes = tcgetattr(STDIN_FILENO, &g_startModes) == 0;
   SCREEN* screen = newterm(nullptr, stdout, stdin);
   if (screen == nullptr) {
     const char* term = std::getenv("TERM");
@@ -323,9 +393,10 @@ std::unique_ptr<Terminal> OpenTerminal(const std::string& title, std::string& pr
   nonl();
   g_outputFd = STDOUT_FILENO;
   g_open = 1;
+  PrepareSignalTexts();
   std::atexit(RestoreTerminal);
-  for (int signal : kFatalSignals) std::signal(signal, OnFatalSignal);
-  std::signal(SIGTSTP, OnStop);
+  for (int signal : kFatalSignals) SetHandler(signal, OnFatalSignal);
+  SetHandler(SIGTSTP, OnStop);
 
   bool titled = KnowsTitleSequence();
   if (titled) {

@@ -12,7 +12,12 @@ bool Channel::Send(std::span<const std::uint8_t> bytes) {
 
 bool Channel::ReceiveExact(std::uint8_t* buffer, std::size_t count) {
   last_received_ = 0;
+  const Clock::time_point until = std::min(deadline_, Clock::now() + idle_);
   while (last_received_ < count) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
+    if (left <= 0) return false;
+    if (!sock::WaitReadable(socket_, static_cast<int>(std::min<long long>(left, 1 << 30))))
+      return false;
     long n = sock::ReceiveSome(socket_, buffer + last_received_, count - last_received_);
     if (n <= 0) return false;
     last_received_ += static_cast<std::size_t>(n);

@@ -3,6 +3,7 @@
 // moved for the request log.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -15,11 +16,21 @@ namespace unitsim {
 
 class Channel {
  public:
-  explicit Channel(sock::Handle socket) : socket_(socket) {}
+  using Clock = std::chrono::steady_clock;
+
+  // idle is the time each message (a frame, a block, a record) has to
+  // arrive in full, however the client spreads its bytes.
+  explicit Channel(sock::Handle socket, std::chrono::milliseconds idle = std::chrono::seconds(60))
+      : socket_(socket), idle_(idle) {}
+
+  // A time by which every receive must be over, whatever idle allows (the
+  // login's); Clock::time_point::max() for none.
+  void SetDeadline(Clock::time_point deadline) { deadline_ = deadline; }
 
   bool Send(std::span<const std::uint8_t> bytes);
-  // Fails when the peer closes, errs or stalls past the time-out before
-  // count bytes came; last_received() then tells how many did.
+  // Fails when the peer closes, errs or is not done by the message's time
+  // or the deadline before count bytes came; last_received() then tells
+  // how many did.
   bool ReceiveExact(std::uint8_t* buffer, std::size_t count);
 
   bool SendReply(std::uint8_t status, std::uint32_t value = 0);
@@ -35,6 +46,8 @@ class Channel {
 
  private:
   sock::Handle socket_;
+  std::chrono::milliseconds idle_;
+  Clock::time_point deadline_ = Clock::time_point::max();
   std::size_t last_received_ = 0;
   std::uint64_t sent_ = 0;
   std::uint64_t received_ = 0;

@@ -84,15 +84,22 @@ void Server::AcceptLoop() {
     // The time-out only bounds how long finished threads wait to be joined.
     std::vector<sock::Handle> ready = sock::WaitReadable(handles, 1000);
     if (stopping_) break;
-    bool accepted_all = true;
+    bool accepted_any = false;
+    bool gave_none = false;
     for (sock::Handle handle : ready) {
       for (std::size_t i = 0; i < listeners_.size(); ++i) {
-        if (listeners_[i] == handle && !Admit(i, handle)) accepted_all = false;
+        if (listeners_[i] != handle) continue;
+        // Everything that waits in the queue, so that a burst of clients
+        // is not left waiting on a greeting that never comes.
+        int taken = 0;
+        while (!stopping_ && Admit(i, handle)) ++taken;
+        if (taken == 0) gave_none = true;
+        accepted_any = accepted_any || taken > 0;
       }
     }
     // A listener that stays readable but gives no connection (out of file
     // handles, say) would make this loop spin: pause a little.
-    if (!accepted_all) sock::WaitReadable(std::span(&handles.back(), 1), 50);
+    if (gave_none && !accepted_any) sock::WaitReadable(std::span(&handles.back(), 1), 50);
     std::lock_guard lock(mutex_);
     ReapFinished();
   }
@@ -113,15 +120,16 @@ bool Server::Admit(std::size_t unit_index, sock::Handle listener) {
   }
   std::lock_guard lock(mutex_);
   ReapFinished();
-  if (workers_.size() >= options_.max_connections) {
+  if (!MakeRoom(listen + " " + unit.description.name)) {
     sock::Close(socket);
     log_.Write(listen + " " + unit.description.name + " from " + peer +
                ": refused, too many connections");
     return true;
   }
-  sock::SetTimeouts(socket, options_.io_timeout_ms);
+  sock::SetSendTimeout(socket, options_.io_timeout_ms);
   Worker& worker = workers_.emplace_back();
   worker.socket = socket;
+  worker.accepted = std::chrono::steady_clock::now();
   try {
     worker.thread =
         std::thread([this, &worker, unit_index, peer] { Serve(worker, unit_index, peer); });
@@ -134,10 +142,33 @@ bool Server::Admit(std::size_t unit_index, sock::Handle listener) {
   return true;
 }
 
+bool Server::MakeRoom(const std::string& what) {
+  std::size_t live = 0;
+  Worker* oldest = nullptr;
+  const auto grace_over =
+      std::chrono::steady_clock::now() - std::chrono::milliseconds(options_.login_grace_ms);
+  for (Worker& worker : workers_) {
+    if (worker.dropped || worker.done) continue;
+    ++live;
+    if (!worker.logged_in && worker.accepted <= grace_over &&
+        (oldest == nullptr || worker.accepted < oldest->accepted))
+      oldest = &worker;
+  }
+  if (live < options_.max_connections) return true;
+  if (oldest == nullptr || oldest->socket == sock::kNone) return false;
+  sock::Shutdown(oldest->socket);
+  oldest->dropped = true;
+  log_.Write(what + ": the oldest connection that did not log in is dropped to make room");
+  return true;
+}
+
 void Server::Serve(Worker& worker, std::size_t unit_index, std::string peer) {
   const Endpoint& at = endpoints_[unit_index];
+  SessionLimits limits;
+  limits.login = std::chrono::milliseconds(options_.login_timeout_ms);
+  limits.idle = std::chrono::milliseconds(options_.io_timeout_ms);
   ServeConnection(*units_[unit_index], worker.socket, at.address + ":" + std::to_string(at.port),
-                  peer, log_);
+                  peer, log_, limits, &worker.logged_in);
   std::lock_guard lock(mutex_);
   sock::Close(worker.socket);
   worker.socket = sock::kNone;

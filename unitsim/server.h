@@ -1,8 +1,16 @@
 // The simulator's server: one listening socket per unit, one accepting
 // thread for all of them, and a thread per connection (up to a cap).
+//
+// Under load and abuse: every waiting connection is accepted at once (the
+// listen queue is the system's longest); a client has 60 s to log in and
+// 60 s for each message after that (SessionLimits); and when all
+// connections are taken, a new one takes the place of the oldest
+// connection that has had more than 2 s to log in and has not, so clients
+// that never log in cannot lock the real ones out.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <list>
@@ -23,7 +31,9 @@ namespace unitsim {
 struct ServerOptions {
   std::optional<std::uint16_t> port;  // every unit on this port (0: system's choice)
   std::optional<std::string> bind;    // every unit on this address
-  int io_timeout_ms = 60000;          // a client silent this long is dropped
+  int io_timeout_ms = 60000;          // each message must arrive within this, each send go out
+  int login_timeout_ms = 60000;       // from the connection to the accepted login
+  int login_grace_ms = 2000;          // after this, a connection not logged in may make room
   std::size_t max_connections = 256;
 };
 
@@ -62,6 +72,9 @@ class Server {
     std::thread thread;
     sock::Handle socket = sock::kNone;  // kNone once the worker closed it
     std::atomic<bool> done{false};
+    std::atomic<bool> logged_in{false};
+    bool dropped = false;  // shut down to make room; it ends by itself
+    std::chrono::steady_clock::time_point accepted;
   };
 
   void AcceptLoop();
@@ -69,6 +82,9 @@ class Server {
   bool Admit(std::size_t unit_index, sock::Handle listener);
   void Serve(Worker& worker, std::size_t unit_index, std::string peer);
   void ReapFinished();  // called with mutex_ held
+  // With mutex_ held: a place for one more connection, made if need be by
+  // dropping the oldest that has not logged in within its grace.
+  bool MakeRoom(const std::string& what);
 
   ServerOptions options_;
   RequestLog& log_;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -27,7 +28,10 @@ Handle Listen(const std::string& address, std::uint16_t port, std::string& error
   }
   int one = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || ::listen(fd, 64) != 0) {
+  // The longest queue the system allows: a burst of a whole block's
+  // clients must not be left connected on their side with no session.
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
+      ::listen(fd, SOMAXCONN) != 0) {
     error = std::strerror(errno);
     ::close(fd);
     return kNone;
@@ -50,17 +54,18 @@ Handle Accept(Handle listener, std::string& peer) {
   socklen_t size = sizeof from;
   int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&from), &size, SOCK_CLOEXEC);
   if (fd < 0) return kNone;
+  int one = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   char text[INET_ADDRSTRLEN] = "?";
   inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
   peer = std::string(text) + ":" + std::to_string(ntohs(from.sin_port));
   return fd;
 }
 
-void SetTimeouts(Handle s, int milliseconds) {
+void SetSendTimeout(Handle s, int milliseconds) {
   timeval t{};
   t.tv_sec = milliseconds / 1000;
   t.tv_usec = (milliseconds % 1000) * 1000;
-  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &t, sizeof t);
   setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &t, sizeof t);
 }
 
@@ -114,6 +119,15 @@ std::vector<Handle> WaitReadable(std::span<const Handle> handles, int millisecon
     if (p.revents != 0) ready.push_back(p.fd);
   }
   return ready;
+}
+
+bool WaitReadable(Handle handle, int milliseconds) {
+  pollfd p{handle, POLLIN, 0};
+  int rc;
+  do {
+    rc = ::poll(&p, 1, milliseconds);
+  } while (rc < 0 && errno == EINTR);
+  return rc > 0;
 }
 
 void IgnoreBrokenPipes() { std::signal(SIGPIPE, SIG_IGN); }

@@ -19,11 +19,12 @@ Handle Listen(const std::string& address, std::uint16_t port, std::string& error
 std::uint16_t LocalPort(Handle listener);
 
 // Accepts one waiting connection; gives kNone when none is waiting.
-// peer becomes "ADDRESS:PORT".
+// peer becomes "ADDRESS:PORT".  The connection sends each message at once
+// (no delay of small segments).
 Handle Accept(Handle listener, std::string& peer);
 
-// Receive and send calls give up after this long without progress.
-void SetTimeouts(Handle s, int milliseconds);
+// Send calls give up after this long without progress.
+void SetSendTimeout(Handle s, int milliseconds);
 
 // Sends everything; false on error, time-out or a closed peer.
 bool SendAll(Handle s, std::span<const std::uint8_t> bytes);
@@ -53,6 +54,8 @@ class Waker {
 // Waits until one of the handles can be read, or the time passes; gives
 // the handles that can.
 std::vector<Handle> WaitReadable(std::span<const Handle> handles, int milliseconds);
+// The same for one handle: true when it can be read (or has closed).
+bool WaitReadable(Handle handle, int milliseconds);
 
 // Ignores SIGPIPE for the whole process.
 void IgnoreBrokenPipes();

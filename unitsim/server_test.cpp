@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "digest.h"
@@ -170,6 +172,9 @@ TEST_F(ServerTest, FlagsAreCarriedOutAfterAReport) {
   StartServer("[[unit]]\naddress = \"10.9.9.9\"\nname = \"ap\"\nreboot_seconds = 3600\n");
   Exchange e = RunRequest(port_, "BlueOx", protocol::kActionSystemInfo, protocol::kOptionReboot);
   ASSERT_TRUE(e.final.has_value());
+  // The unit starts its reboot once the final reply is on its way.
+  for (int i = 0; i < 200 && !server_->unit(0).state.Refusing(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_TRUE(server_->unit(0).state.Refusing());
 }
 

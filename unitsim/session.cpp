@@ -32,7 +32,8 @@ std::string Broken(const Channel& channel, std::size_t size, const char* what) {
          std::to_string(size) + " bytes of the " + what;
 }
 
-void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes) {
+void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes,
+              std::atomic<bool>* logged_in) {
   if (unit.description.settings.silent_server) {
     notes.push_back("closed before the greeting (silent server)");
     return;
@@ -62,6 +63,8 @@ void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes) {
     notes.push_back(password_ok ? "login ok" : "login refused (wrong password)");
   }
   if (!channel.Send(protocol::EncodeLoginResult(result)) || result.verdict == 0) return;
+  channel.SetDeadline(Channel::Clock::time_point::max());
+  if (logged_in) *logged_in = true;
 
   std::array<std::uint8_t, protocol::kRequestFrameSize> request_bytes;
   if (!channel.ReceiveExact(request_bytes.data(), request_bytes.size())) {
@@ -82,11 +85,13 @@ void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes) {
 }  // namespace
 
 void ServeConnection(Unit& unit, sock::Handle socket, const std::string& listen,
-                     const std::string& peer, RequestLog& log) {
-  Channel channel(socket);
+                     const std::string& peer, RequestLog& log, const SessionLimits& limits,
+                     std::atomic<bool>* logged_in) {
+  Channel channel(socket, limits.idle);
+  channel.SetDeadline(Channel::Clock::now() + limits.login);
   std::vector<std::string> notes;
   try {
-    Converse(unit, channel, notes);
+    Converse(unit, channel, notes, logged_in);
   } catch (const std::exception& error) {
     notes.push_back(std::string("internal error: ") + error.what());
   }

@@ -23,17 +23,20 @@ std::optional<std::uint32_t> ResolveHost(const char* text) {
   return net::LookupName(text);
 }
 
-net::Socket OpenConnection(std::uint32_t address, std::uint16_t port) {
-  net::Socket s = net::OpenStream();
-  if (s == net::kNoSocket) return net::kNoSocket;
-  if (!net::SetReceiveBuffer(s, kSocketBufferBytes) ||
-      !net::SetSendBuffer(s, kSocketBufferBytes)) {
+net::OwnedSocket OpenConnection(std::uint32_t address, std::uint16_t port) {
+  net::OwnedSocket s(net::OpenStream());
+  if (!s) return s;
+  if (!net::SetReceiveBuffer(s.get(), kSocketBufferBytes) ||
+      !net::SetSendBuffer(s.get(), kSocketBufferBytes)) {
     ReportSocketError("setsockopt SO_SNDBUF failed");
-    return net::kNoSocket;
+    return net::OwnedSocket();
   }
-  if (!net::Connect(s, address, port)) {
+  // Without it the last block of an upload waits for the acknowledgement
+  // of the one before, which the server delays: 40 ms at every upload.
+  net::SetNoDelay(s.get());
+  if (!net::Connect(s.get(), address, port)) {
     ReportSocketError("connect()");
-    return net::kNoSocket;
+    return net::OwnedSocket();
   }
   return s;
 }
@@ -45,8 +48,7 @@ bool Connection::SendAll(const void* data, std::size_t count) {
   while (sent < count) {
     if (net::WaitWritable(socket_, kSendWaitSeconds) != net::Wait::kReady) {
       std::printf("Timeout.\n");
-      net::Close(socket_);
-      closed_ = true;
+      closed_ = true;  // the socket's owner closes it
       return false;
     }
     long n = net::Send(socket_, p + sent, count - sent);

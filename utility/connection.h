@@ -19,16 +19,19 @@ using namespace protocol;
 // without a lookup; anything else is looked up as a host name.
 std::optional<std::uint32_t> ResolveHost(const char* text);
 
-// Socket buffers of 65535 bytes each way, then connect.  Failures are
-// reported on standard error in perror form; the caller prints its own line.
-net::Socket OpenConnection(std::uint32_t address, std::uint16_t port);
+// Socket buffers of 65535 bytes each way, no delay of small segments (every
+// send is a whole message), then connect.  Failures are reported on
+// standard error in perror form and give no socket; the caller prints its
+// own line.
+net::OwnedSocket OpenConnection(std::uint32_t address, std::uint16_t port);
 
 class Connection {
  public:
   explicit Connection(net::Socket socket) : socket_(socket) {}
 
   // Waits at most 20 seconds for the socket to take data before each send;
-  // on time-out prints "Timeout." and closes the socket.
+  // on time-out prints "Timeout." and moves nothing more.  The socket is
+  // not owned: the caller keeps it open as long as the Connection.
   bool SendAll(const void* data, std::size_t count);
   // Blocks until exactly count bytes arrived; fails on error or close.
   bool ReceiveExact(void* buffer, std::size_t count);

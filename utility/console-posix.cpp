@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -97,6 +99,14 @@ std::optional<std::string> PromptPassword(const char* prompt) {
   sigaction(SIGQUIT, &old_quit, nullptr);
   if (own_fd >= 0) close(own_fd);
   return text;
+}
+
+bool OutputReaderGone() {
+  struct stat info {};
+  if (fstat(STDOUT_FILENO, &info) != 0) return false;
+  if (!S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode)) return false;
+  pollfd p{STDOUT_FILENO, POLLOUT, 0};
+  return poll(&p, 1, 0) == 1 && (p.revents & POLLERR) != 0;
 }
 
 }  // namespace velkor

@@ -61,4 +61,12 @@ std::optional<std::string> PromptPassword(const char* prompt) {
   return text;
 }
 
+bool OutputReaderGone() {
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (GetFileType(output) != FILE_TYPE_PIPE) return false;
+  // A pipe whose reader has closed fails every write with this error.
+  DWORD written = 0;
+  return !WriteFile(output, "", 0, &written, nullptr) && GetLastError() == ERROR_NO_DATA;
+}
+
 }  // namespace velkor

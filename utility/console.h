@@ -1,5 +1,6 @@
 // The terminal facilities velkor needs: asking for the password without
-// echo.  console-posix.cpp implements it with termios; a Windows console
+// echo, and telling a closed pipe on standard output from other write
+// failures.  console-posix.cpp implements it with termios; a Windows console
 // implementation takes its place there.
 #pragma once
 
@@ -14,5 +15,8 @@ namespace velkor {
 // prints "Interrupt", restores echo and ends the process with -1.
 // Gives nothing when there is no terminal to ask on.
 std::optional<std::string> PromptPassword(const char* prompt);
+
+// True when standard output is a pipe or socket whose reader has gone.
+bool OutputReaderGone();
 
 }  // namespace velkor

@@ -1,10 +1,8 @@
 #include "localfile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <system_error>
 
 namespace velkor {
@@ -93,56 +91,6 @@ std::uint32_t ReadTextFile(const std::string& path, std::string& text) {
   reader.Finish();
   text = std::move(read);
   return static_cast<std::uint32_t>(text.size());
-}
-
-DownloadFile::~DownloadFile() { Discard(); }
-
-bool DownloadFile::Open() {
-  fs::path target(target_);
-  fs::path folder = target.parent_path();
-  std::string base = target.filename().string();
-  std::random_device seed;
-  std::mt19937 random(seed());
-  for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-    fs::path candidate = folder / ("." + base + "." + suffix + ".part");
-    // "x": never reuse a file that happens to exist.
-    file_ = std::fopen(candidate.string().c_str(), "wbx");
-    if (file_) temporary_ = candidate.string();
-    else if (errno != EEXIST) break;
-  }
-  if (!file_) return false;
-  std::setvbuf(file_, nullptr, _IOFBF, kReadChunk);
-  return true;
-}
-
-bool DownloadFile::Write(const std::uint8_t* data, std::size_t count) {
-  return file_ && std::fwrite(data, 1, count, file_) == count;
-}
-
-bool DownloadFile::Commit() {
-  if (!file_) return false;
-  bool ok = std::fclose(file_) == 0;
-  file_ = nullptr;
-  std::error_code ec;
-  if (ok) fs::rename(temporary_, target_, ec);
-  if (!ok || ec) {
-    Discard();
-    return false;
-  }
-  temporary_.clear();
-  return true;
-}
-
-void DownloadFile::Discard() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
-  if (!temporary_.empty()) {
-    std::error_code ec;
-    fs::remove(temporary_, ec);
-    temporary_.clear();
-  }
 }
 
 }  // namespace velkor

@@ -1,7 +1,6 @@
 // Local files of the transfers: existence and size checks made before
-// connecting, the script and page text read as a text-mode stream, and the
-// download target, written to a temporary file beside it and renamed over
-// it only once the download is complete.
+// connecting, and the script and page text read as a text-mode stream.
+// The download target is download_file.h.
 #pragma once
 
 #include <cstdint>
@@ -55,33 +54,6 @@ class TextModeReader {
   bool ended_ = false;
   bool dropping_ = false;  // a NUL was seen in the current line
   int line_length_ = 0;    // characters of the current line read so far
-};
-
-// The file a download writes: a temporary file in the target's folder,
-// renamed over the target by Commit.  Destroying it uncommitted removes
-// the temporary file and leaves any earlier target untouched.
-class DownloadFile {
- public:
-  explicit DownloadFile(std::string target) : target_(std::move(target)) {}
-  ~DownloadFile();
-  DownloadFile(const DownloadFile&) = delete;
-  DownloadFile& operator=(const DownloadFile&) = delete;
-
-  // Creates the temporary file; false when it cannot be created.
-  bool Open();
-  // False on a failed write.
-  bool Write(const std::uint8_t* data, std::size_t count);
-  // Closes and renames over the target; false when either fails, and the
-  // temporary file is removed.
-  bool Commit();
-  void Discard();
-
-  const std::string& temporary_path() const { return temporary_; }
-
- private:
-  std::string target_;
-  std::string temporary_;
-  std::FILE* file_ = nullptr;
 };
 
 }  // namespace velkor

@@ -98,40 +98,5 @@ TEST(FileChecks, SizeBeyondThirtyTwoBits) {
   EXPECT_EQ(FileSize(dir.path("big.bin").string()), kMaxUploadSize + 1);
 }
 
-TEST(DownloadFile, ReplacesTheTargetOnlyOnCommit) {
-  ScratchFolder dir;
-  std::string target = dir.path("backup.cfg").string();
-  WriteBytes(target, "earlier");
-  {
-    DownloadFile file(target);
-    ASSERT_TRUE(file.Open());
-    EXPECT_EQ(file.temporary_path().find(dir.path("").string()), 0u);  // same folder
-    ASSERT_TRUE(file.Write(reinterpret_cast<const std::uint8_t*>("partial"), 7));
-    EXPECT_EQ(ReadBytes(target), "earlier");
-  }  // dropped uncommitted
-  EXPECT_EQ(ReadBytes(target), "earlier");
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"backup.cfg"});
-
-  DownloadFile file(target);
-  ASSERT_TRUE(file.Open());
-  ASSERT_TRUE(file.Write(reinterpret_cast<const std::uint8_t*>("newer"), 5));
-  ASSERT_TRUE(file.Commit());
-  EXPECT_EQ(ReadBytes(target), "newer");
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"backup.cfg"});
-}
-
-TEST(DownloadFile, FailsWithoutLeavingAnything) {
-  ScratchFolder dir;
-  DownloadFile missing_folder(dir.path("no/such/folder.cfg").string());
-  EXPECT_FALSE(missing_folder.Open());
-
-  // A target that is a folder cannot be replaced; the temporary file goes.
-  std::filesystem::create_directory(dir.path("taken"));
-  DownloadFile onto_folder(dir.path("taken").string());
-  ASSERT_TRUE(onto_folder.Open());
-  EXPECT_FALSE(onto_folder.Commit());
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"taken"});
-}
-
 }  // namespace
 }  // namespace velkor

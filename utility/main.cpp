@@ -5,8 +5,27 @@
 #include <vector>
 
 #include "cmdline.h"
+#include "console.h"
 #include "run.h"
 #include "switches.h"
+
+namespace {
+
+// Everything velkor says goes to standard output, unbuffered, so every
+// write has already been tried here: a run whose output did not all get
+// written does not end with 0.  A reader that went away (velkor ... | head)
+// is no error worth a message.
+int FinishOutput(int status) {
+  bool failed = std::ferror(stdout) != 0;
+  failed = std::fflush(stdout) != 0 || failed;
+  bool reader_gone = failed && velkor::OutputReaderGone();
+  failed = std::fclose(stdout) != 0 || failed;
+  if (!failed) return status;
+  if (!reader_gone) std::fputs("velkor: unable to write its output to standard output\n", stderr);
+  return status == 0 ? 1 : status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::setbuf(stdout, nullptr);
@@ -15,9 +34,9 @@ int main(int argc, char** argv) {
 
   velkor::ScanOutcome scan = velkor::ScanCommandLine(args, program);
   std::fwrite(scan.output.data(), 1, scan.output.size(), stdout);
-  if (!scan.run) return scan.exit_code;
+  if (!scan.run) return FinishOutput(scan.exit_code);
 
   velkor::SetSilentMode(scan.command.silent);
   velkor::SetAssociationDetails(scan.command.details);
-  return velkor::RunCommand(scan.command);
+  return FinishOutput(velkor::RunCommand(scan.command));
 }

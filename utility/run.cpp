@@ -137,12 +137,12 @@ int RunCommand(const ParsedCommand& command) {
   std::optional<std::uint32_t> value = Prepare(command, text);
   if (!value) return 1;
 
-  net::Socket socket = OpenConnection(*address, command.port);
-  if (socket == net::kNoSocket) {
+  net::OwnedSocket socket = OpenConnection(*address, command.port);
+  if (!socket) {
     std::printf("Failed to connect to server\n");
     return 1;
   }
-  Connection connection(socket);
+  Connection connection(socket.get());
   if (!Login(connection, password)) return 1;
 
   if (!connection.SendRequest(command.action, *value, command.selector, command.flags,

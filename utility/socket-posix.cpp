@@ -5,6 +5,7 @@
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -38,6 +39,11 @@ static bool SetIntOption(Socket s, int option, int value) {
 
 bool SetReceiveBuffer(Socket s, int bytes) { return SetIntOption(s, SO_RCVBUF, bytes); }
 bool SetSendBuffer(Socket s, int bytes) { return SetIntOption(s, SO_SNDBUF, bytes); }
+
+bool SetNoDelay(Socket s) {
+  int one = 1;
+  return setsockopt(static_cast<int>(s), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one) == 0;
+}
 
 bool Connect(Socket s, std::uint32_t address, std::uint16_t port) {
   sockaddr_in to{};

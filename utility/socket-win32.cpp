@@ -40,6 +40,12 @@ static bool SetIntOption(Socket s, int option, int value) {
 bool SetReceiveBuffer(Socket s, int bytes) { return SetIntOption(s, SO_RCVBUF, bytes); }
 bool SetSendBuffer(Socket s, int bytes) { return SetIntOption(s, SO_SNDBUF, bytes); }
 
+bool SetNoDelay(Socket s) {
+  BOOL one = TRUE;
+  return setsockopt(static_cast<SOCKET>(s), IPPROTO_TCP, TCP_NODELAY,
+                    reinterpret_cast<const char*>(&one), sizeof one) == 0;
+}
+
 bool Connect(Socket s, std::uint32_t address, std::uint16_t port) {
   sockaddr_in to{};
   to.sin_family = AF_INET;

@@ -32,6 +32,8 @@ std::optional<std::uint32_t> LookupName(const char* name);
 Socket OpenStream();
 bool SetReceiveBuffer(Socket s, int bytes);
 bool SetSendBuffer(Socket s, int bytes);
+// Sends each message at once instead of holding back small segments.
+bool SetNoDelay(Socket s);
 bool Connect(Socket s, std::uint32_t address, std::uint16_t port);
 
 enum class Wait { kReady, kTimeout, kError };
@@ -45,5 +47,38 @@ void Close(Socket s);
 
 // The system's message for the last failed socket call.
 std::string LastErrorText();
+
+// A socket closed when its owner goes out of scope, on every path.
+class OwnedSocket {
+ public:
+  OwnedSocket() = default;
+  explicit OwnedSocket(Socket s) : socket_(s) {}
+  ~OwnedSocket() { Reset(); }
+  OwnedSocket(OwnedSocket&& other) noexcept : socket_(other.Release()) {}
+  OwnedSocket& operator=(OwnedSocket&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      socket_ = other.Release();
+    }
+    return *this;
+  }
+  OwnedSocket(const OwnedSocket&) = delete;
+  OwnedSocket& operator=(const OwnedSocket&) = delete;
+
+  Socket get() const { return socket_; }
+  explicit operator bool() const { return socket_ != kNoSocket; }
+  Socket Release() {
+    Socket s = socket_;
+    socket_ = kNoSocket;
+    return s;
+  }
+  void Reset() {
+    if (socket_ != kNoSocket) Close(socket_);
+    socket_ = kNoSocket;
+  }
+
+ private:
+  Socket socket_ = kNoSocket;
+};
 
 }  // namespace velkor::net

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "download_file.h"
 #include "switches.h"
 
 namespace velkor {

@@ -1,0 +1,66 @@
+// The file a download writes.
+//
+// A regular file (or none yet) is written to a temporary file in the same
+// folder and renamed over it only when the download is complete and its
+// data are on the disk: a broken, refused or interrupted download leaves
+// the earlier file as it was.  The temporary file takes the earlier file's
+// permissions (a new file gets the usual ones from the umask).  When the
+// target is a symbolic link, the file the link names is the one replaced,
+// in that file's folder, and the link stays.
+//
+// A target that exists and is not a regular file (a device, a named pipe,
+// a socket, /dev/stdout, also reached through a link) is opened and written
+// in place: nothing is ever renamed over it or removed.
+//
+// On POSIX systems an interrupt, termination, hang-up or broken pipe while
+// the temporary file exists removes it before the process ends by the
+// signal.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace velkor {
+
+class DownloadFile {
+ public:
+  explicit DownloadFile(std::string target);
+  ~DownloadFile();
+  DownloadFile(const DownloadFile&) = delete;
+  DownloadFile& operator=(const DownloadFile&) = delete;
+
+  // Creates the temporary file, or opens the target in place; false when
+  // that fails.
+  bool Open();
+  // False on a failed write.
+  bool Write(const std::uint8_t* data, std::size_t count);
+  // Flushes the data to the disk and puts the file in place; false when
+  // any step fails, and the temporary file is removed.
+  bool Commit();
+  // Closes and removes the temporary file; the target stays as it was.
+  void Discard();
+
+  // Empty when writing in place or when nothing is open.
+  const std::string& temporary_path() const { return temporary_; }
+  // The file that the download replaces or writes: the target, or the
+  // file its links name.
+  const std::string& destination() const { return destination_; }
+
+ private:
+  bool Close();
+
+  std::string target_;
+  std::string destination_;
+  std::string temporary_;
+  std::FILE* file_ = nullptr;
+  bool in_place_ = false;
+  std::unique_ptr<char[]> buffer_;  // the stream's own buffer
+};
+
+// Size of the stream buffer of a download.
+inline constexpr std::size_t kDownloadBufferSize = 64 * 1024;
+
+}  // namespace velkor
