@@ -42,6 +42,11 @@ struct SocketsScope {
   ~SocketsScope() { net::Stop(); }
 };
 
+bool IsDownload(std::uint8_t action) {
+  return action == kActionDownloadConfig || action == kActionDownloadScript ||
+         action == kActionDownloadPage || action == kActionSupportFile;
+}
+
 // Local preparation before connecting; gives the request's value.  A
 // script or page is read into `text`.
 std::optional<std::uint32_t> Prepare(const ParsedCommand& command, std::string& text) {
@@ -64,14 +69,14 @@ std::optional<std::uint32_t> Prepare(const ParsedCommand& command, std::string& 
 // ends the run without the final reply; the throughput loops and the
 // disconnect messages leave it to the final reply to tell how they went.
 bool RunExchange(Connection& connection, const ParsedCommand& command, std::uint32_t value,
-                 std::string_view text) {
+                 std::string_view text, DownloadFile& download) {
   const std::string path = command.path.value_or("");
   switch (command.action) {
     case kActionDownloadConfig:
     case kActionDownloadScript:
     case kActionDownloadPage:
     case kActionSupportFile:
-      return ReceiveFile(connection, path);
+      return ReceiveFile(connection, path, &download);
     case kActionUploadConfig:
       return SendFile(connection, path, value);
     case kActionUploadScript:
@@ -150,9 +155,14 @@ int RunCommand(const ParsedCommand& command) {
     return 1;
   if (!connection.ReadReply()) return 1;
 
-  if (!RunExchange(connection, command, *value, text)) return 1;
+  // A download is put in place only after the final reply: a run that
+  // fails leaves the earlier file as it was.
+  DownloadFile download(command.path.value_or(""));
+  if (!RunExchange(connection, command, *value, text, download)) return 1;
 
   if (!connection.ReadReply()) return 1;
+  if (IsDownload(command.action) && !CommitDownload(download, command.path.value_or("")))
+    return 1;
   if (!SilentMode() && command.action != kActionCardInfo &&
       command.action != kActionAssociations && command.action != kActionListPpp) {
     std::printf("Operation has completed successfuly.\n");

@@ -53,9 +53,16 @@ std::optional<std::uint32_t> PrepareUpload(const std::string& path, std::string*
   return static_cast<std::uint32_t>(size);
 }
 
-bool ReceiveFile(Connection& connection, const std::string& path) {
+bool CommitDownload(DownloadFile& file, const std::string& path) {
+  if (file.Commit()) return true;
+  std::printf("Unable to write to %s\n\n", path.c_str());
+  return false;
+}
+
+bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile* pending) {
   std::uint32_t remaining = connection.announced();
-  DownloadFile file(path);
+  DownloadFile own(path);
+  DownloadFile& file = pending ? *pending : own;
   if (!file.Open()) return false;
   StartProgress("Saving file to: %s (%uK in size)\n", path, remaining);
 
@@ -78,6 +85,10 @@ bool ReceiveFile(Connection& connection, const std::string& path) {
     }
     received += take;
     remaining -= take;
+  }
+  if (pending) {
+    FinishProgress(received);
+    return true;
   }
   if (!file.Commit()) {
     EndProgressLine();

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "connection.h"
+#include "download_file.h"
 #include "localfile.h"
 #include "progress.h"
 
@@ -30,7 +31,15 @@ std::optional<std::uint32_t> PrepareUpload(const std::string& path, std::string*
 // `path` is replaced only when every byte arrived; a refused, broken or
 // failed download leaves it as it was and leaves no new file behind.
 // Blocks beyond the announced count are not written.
-bool ReceiveFile(Connection& connection, const std::string& path);
+//
+// With `pending`, the complete file is left in it uncommitted: the run
+// puts it in place only once the server's final reply says the action
+// succeeded (CommitDownload).
+bool ReceiveFile(Connection& connection, const std::string& path,
+                 DownloadFile* pending = nullptr);
+// Puts a pending download in place; prints "Unable to write to" when that
+// fails.
+bool CommitDownload(DownloadFile& file, const std::string& path);
 
 // Sends the first `size` bytes of the file at `path`.
 bool SendFile(Connection& connection, const std::string& path, std::uint32_t size);

@@ -1,0 +1,101 @@
+// A lab's worth of velkor runs at once against one simulated unit: 254
+// concurrent sessions, ten rounds, none may fail; and the same while 300
+// clients that never log in and one that sends a byte a second are
+// connected.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "harness.h"
+
+extern char** environ;
+
+namespace e2e {
+namespace {
+
+constexpr int kSessions = 254;
+constexpr int kRounds = 10;
+
+const char kUnit[] =
+    "[[unit]]\naddress = \"127.0.0.1\"\nname = \"load\"\npassword = \"BlueOx\"\n";
+
+int Connect(std::uint16_t port) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Starts every session at once and gives how many did not end with 0.
+int OneRound(std::uint16_t port) {
+  std::string port_text = std::to_string(port);
+  std::vector<std::string> argv = {VelkorPath(), "127.0.0.1", "BlueOx", "-p", port_text,
+                                   "-sysinfo", "-s"};
+  std::vector<char*> args;
+  for (std::string& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  std::vector<pid_t> pids;
+  for (int i = 0; i < kSessions; ++i) {
+    pid_t pid = -1;
+    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0)
+      pids.push_back(pid);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  int failed = kSessions - static_cast<int>(pids.size());
+  for (pid_t pid : pids) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) ++failed;
+  }
+  return failed;
+}
+
+TEST(Load, TwoHundredFiftyFourSessionsAtOnce) {
+  Unitsim unit(kUnit);
+  for (int round = 0; round < kRounds; ++round) EXPECT_EQ(OneRound(unit.port()), 0) << round;
+}
+
+TEST(Load, TheSameWhileIdleAndSlowClientsAreConnected) {
+  Unitsim unit(kUnit);
+  std::vector<int> idle;
+  for (int i = 0; i < 300; ++i) idle.push_back(Connect(unit.port()));
+  std::atomic<bool> stop{false};
+  std::thread slow([&] {
+    int fd = Connect(unit.port());
+    std::uint8_t byte = 0x02;
+    while (!stop && ::send(fd, &byte, 1, MSG_NOSIGNAL) == 1) {
+      for (int i = 0; i < 10 && !stop; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ::close(fd);
+  });
+  // Past the time a new client has to log in before it may be dropped.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  for (int round = 0; round < kRounds; ++round) EXPECT_EQ(OneRound(unit.port()), 0) << round;
+  stop = true;
+  slow.join();
+  for (int fd : idle)
+    if (fd >= 0) ::close(fd);
+}
+
+}  // namespace
+}  // namespace e2e
