@@ -56,6 +56,19 @@ for variant in plain sanitize release clang; do
   summary+=("$variant: $((run - failed)) passed, $failed failed")
   times+=("$variant $((SECONDS - begin)) s with its build, $skipped skipped")
 done
+# Each fuzz target for a short time (the long runs are on demand).
+fuzz_begin=$SECONDS
+fuzz_failed=0
+for target in client_session unit_session description manager_files; do
+  echo "== fuzz: $target for 20 s ($logs/fuzz-$target.log)"
+  if ! bash scripts/fuzz.sh "$target" 20 >"$logs/fuzz-$target.log" 2>&1; then
+    tail -n 20 "$logs/fuzz-$target.log"
+    fuzz_failed=$((fuzz_failed + 1))
+    status=1
+  fi
+done
+summary+=("fuzz: $((4 - fuzz_failed)) of 4 targets without a finding")
+times+=("fuzz $((SECONDS - fuzz_begin)) s")
 echo
 echo "== summary (logs in $logs/)"
 printf '%s\n' "${summary[@]}"

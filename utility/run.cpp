@@ -148,9 +148,14 @@ int RunCommand(const ParsedCommand& command) {
     return 1;
   }
   Connection connection(socket.get());
+  return RunSession(connection, command, password, *value, text);
+}
+
+int RunSession(Connection& connection, const ParsedCommand& command, const std::string& password,
+               std::uint32_t value, std::string_view text) {
   if (!Login(connection, password)) return 1;
 
-  if (!connection.SendRequest(command.action, *value, command.selector, command.flags,
+  if (!connection.SendRequest(command.action, value, command.selector, command.flags,
                               command.device))
     return 1;
   if (!connection.ReadReply()) return 1;
@@ -158,7 +163,7 @@ int RunCommand(const ParsedCommand& command) {
   // A download is put in place only after the final reply: a run that
   // fails leaves the earlier file as it was.
   DownloadFile download(command.path.value_or(""));
-  if (!RunExchange(connection, command, *value, text, download)) return 1;
+  if (!RunExchange(connection, command, value, text, download)) return 1;
 
   if (!connection.ReadReply()) return 1;
   if (IsDownload(command.action) && !CommitDownload(download, command.path.value_or("")))
