@@ -64,7 +64,7 @@ void Server::Stop() {
   {
     std::lock_guard lock(mutex_);
     for (Worker& worker : workers_) {
-      if (worker.socket != sock::kNone) sock::Shutdown(worker.socket);
+      if (worker.socket != sock::kNone) sock::Abort(worker.socket);
     }
     workers.splice(workers.end(), workers_);
   }
@@ -156,7 +156,7 @@ bool Server::MakeRoom(const std::string& what) {
   }
   if (live < options_.max_connections) return true;
   if (oldest == nullptr || oldest->socket == sock::kNone) return false;
-  sock::Shutdown(oldest->socket);
+  sock::Abort(oldest->socket);
   oldest->dropped = true;
   log_.Write(what + ": the oldest connection that did not log in is dropped to make room");
   return true;

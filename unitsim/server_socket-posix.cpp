@@ -88,7 +88,11 @@ long ReceiveSome(Handle s, std::uint8_t* buffer, std::size_t count) {
   }
 }
 
-void Shutdown(Handle s) { ::shutdown(s, SHUT_RDWR); }
+void Abort(Handle s) {
+  linger reset{1, 0};
+  setsockopt(s, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+  ::shutdown(s, SHUT_RDWR);
+}
 void Close(Handle s) { ::close(s); }
 
 Waker::Waker() {

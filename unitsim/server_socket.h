@@ -32,8 +32,12 @@ bool SendAll(Handle s, std::span<const std::uint8_t> bytes);
 // error or time-out.
 long ReceiveSome(Handle s, std::uint8_t* buffer, std::size_t count);
 
-// Ends both directions so that a thread blocked on the socket returns.
-void Shutdown(Handle s);
+// Ends both directions so that a thread blocked on the socket returns, and
+// makes its close reset the connection at once (a unit that goes away): a
+// client whose data the unit has not taken, and which may be
+// waiting for room to send, learns of it at once instead of probing a
+// window that never opens.
+void Abort(Handle s);
 void Close(Handle s);
 
 // A pipe that wakes a thread waiting in WaitReadable.

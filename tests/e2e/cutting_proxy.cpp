@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace e2e {
 
@@ -61,7 +62,8 @@ void CuttingProxy::SetCut(Direction direction, std::uint64_t limit) {
 }
 
 ByteCounts CuttingProxy::LastCounts() {
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
+  ended_.wait_for(lock, std::chrono::seconds(5), [this] { return finished_ == accepted_; });
   return last_;
 }
 
@@ -72,11 +74,20 @@ void CuttingProxy::Run() {
     if (polls[1].revents != 0) return;
     int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) continue;
+    {
+      std::lock_guard lock(mutex_);
+      ++accepted_;
+    }
     int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in to = Loopback(server_port_);
     if (::connect(server, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) Relay(client, server);
     ::close(server);
     ::close(client);
+    {
+      std::lock_guard lock(mutex_);
+      ++finished_;
+    }
+    ended_.notify_all();
   }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <limits>
 #include <mutex>
@@ -31,7 +32,8 @@ class CuttingProxy {
   // cut with the largest limit.
   void SetCut(Direction direction, std::uint64_t limit);
   void NoCut() { SetCut(Direction::kToClient, std::numeric_limits<std::uint64_t>::max()); }
-  // What the last finished connection carried each way.
+  // What the last connection carried each way, once it has ended (waits
+  // for its end, at most a few seconds).
   ByteCounts LastCounts();
 
  private:
@@ -43,6 +45,9 @@ class CuttingProxy {
   int wake_[2] = {-1, -1};
   std::uint16_t port_ = 0;
   std::mutex mutex_;
+  std::condition_variable ended_;
+  int accepted_ = 0;
+  int finished_ = 0;
   Direction direction_ = Direction::kToClient;
   std::uint64_t limit_ = std::numeric_limits<std::uint64_t>::max();
   ByteCounts last_;

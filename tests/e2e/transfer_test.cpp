@@ -3,7 +3,9 @@
 // refusals, and the flashing display.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "harness.h"
 #include "progress.h"
@@ -33,10 +35,18 @@ flash_step_ms = 0
 class TransferToUnit : public UnitsimTest<> {
  protected:
   // The last line of the unit's request log.
-  static std::string LastLogLine(const Unitsim& unit) {
-    std::string log = unit.Log();
-    if (!log.empty() && log.back() == '\n') log.pop_back();
-    return log.substr(log.rfind('\n') + 1);
+  // The last line of the unit's log once it holds `text`: the unit writes
+  // a session's line just after its final reply, when velkor may be gone.
+  static std::string LastLogLine(const Unitsim& unit, const std::string& text) {
+    std::string line;
+    for (int i = 0; i < 200; ++i) {
+      std::string log = unit.Log();
+      if (!log.empty() && log.back() == '\n') log.pop_back();
+      line = log.substr(log.rfind('\n') + 1);
+      if (line.find(text) != std::string::npos) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return line;
   }
   static std::string Binary(std::size_t size) {
     std::string bytes(size, '\0');
@@ -109,10 +119,14 @@ TEST_F(TransferToUnit, UploadsOf1460And1461Bytes) {
   // Hello answer (34), request (42), then one or two 1462-byte blocks.
   WriteFile(dir.File("a"), Binary(1460));
   ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("a"), "-s"}).exit_code, 0);
-  EXPECT_NE(LastLogLine(unit).find("received 1538 bytes"), std::string::npos) << unit.Log();
+  EXPECT_NE(LastLogLine(unit, "received 1538 bytes").find("received 1538 bytes"),
+            std::string::npos)
+      << unit.Log();
   WriteFile(dir.File("b"), Binary(1461));
   ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("b"), "-s"}).exit_code, 0);
-  EXPECT_NE(LastLogLine(unit).find("received 3000 bytes"), std::string::npos) << unit.Log();
+  EXPECT_NE(LastLogLine(unit, "received 3000 bytes").find("received 3000 bytes"),
+            std::string::npos)
+      << unit.Log();
   ASSERT_EQ(VelkorAgainst(unit, {"-d", dir.File("b.back"), "-s"}).exit_code, 0);
   EXPECT_EQ(ReadFile(dir.File("b.back")), Binary(1461));
 }
