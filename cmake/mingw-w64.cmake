@@ -1,6 +1,7 @@
 # Cross-build for Windows with mingw-w64 (Debian: g++-mingw-w64-x86-64):
 #   cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
-# Only velkor is built there; the posix variant of the compiler brings std::thread.
+# velkor.exe and halvex.exe, statically linked; the posix variant of the
+# compiler brings std::thread.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

@@ -261,6 +261,11 @@ IcmpProbe ProbeIcmp() {
   return probe;
 }
 
+std::string IcmpAdvice() {
+  return " Run halvex as root, or give it the capability with 'setcap cap_net_raw+ep halvex', or "
+         "allow datagram ICMP sockets with 'sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"'.";
+}
+
 std::unique_ptr<EchoService> MakeEchoService(IcmpAccess access) {
   if (access == IcmpAccess::kNone) return nullptr;
   return std::make_unique<SocketEchoService>(access);

@@ -57,6 +57,10 @@ struct IcmpProbe {
 // datagram kind and HALVEX_ICMP=datagram the raw one (for trying each path).
 IcmpProbe ProbeIcmp();
 
+// What the operator can do when no echo can be sent, as a sentence that
+// starts with a blank; empty when there is nothing to advise.
+std::string IcmpAdvice();
+
 // The echo service of the kind the probe found.
 std::unique_ptr<EchoService> MakeEchoService(IcmpAccess access);
 

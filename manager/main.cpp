@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <thread>
 #include <cstdio>
 #include <random>
@@ -22,17 +21,11 @@
 
 namespace {
 
-// F10: the help file in the pager ($PAGER, else less) on the same terminal.
-// A missing file or pager changes nothing.
+// F10: the help file in the platform's viewer.  A missing file changes
+// nothing.
 void ShowHelp(halvex::Terminal& terminal) {
   if (!std::filesystem::is_regular_file(halvex::kHelpFile)) return;
-  std::vector<std::string> argv;
-  const char* pager = std::getenv("PAGER");
-  std::istringstream words(pager != nullptr && *pager ? pager : "less");
-  for (std::string word; words >> word;) argv.push_back(word);
-  if (argv.empty()) return;
-  argv.push_back(halvex::kHelpFile);
-  terminal.RunOnTerminal(argv);
+  terminal.ShowFile(halvex::kHelpFile);
 }
 
 }  // namespace
@@ -48,11 +41,8 @@ int main(int argc, char** argv) {
 
   IcmpProbe probe = ProbeIcmp();
   if (probe.access == IcmpAccess::kNone) {
-    std::fprintf(stderr,
-                 "halvex: cannot send ICMP echo requests (%s). Run halvex as root, or give it the "
-                 "capability with 'setcap cap_net_raw+ep halvex', or allow datagram ICMP sockets "
-                 "with 'sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"'.\n",
-                 probe.problem.c_str());
+    std::fprintf(stderr, "halvex: cannot send ICMP echo requests (%s).%s\n", probe.problem.c_str(),
+                 IcmpAdvice().c_str());
     return 1;
   }
   std::unique_ptr<EchoService> echo = MakeEchoService(probe.access);

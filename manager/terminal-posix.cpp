@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <sstream>
 #include <utility>
 
 #include "colors.h"
@@ -286,6 +287,16 @@ class CursesTerminal : public Terminal {
     SetHandler(SIGQUIT, OnFatalSignal);
     Resume();
     return status != -1;
+  }
+
+  void ShowFile(const std::string& file) override {
+    std::vector<std::string> argv;
+    const char* pager = std::getenv("PAGER");
+    std::istringstream words(pager != nullptr && *pager ? pager : "less");
+    for (std::string word; words >> word;) argv.push_back(word);
+    if (argv.empty()) return;
+    argv.push_back(file);
+    RunOnTerminal(argv);
   }
 
   void Close() override {

@@ -1,6 +1,6 @@
 // The terminal as the manager's console: terminal-posix.cpp draws with
 // curses on a 115 by 45 grid, reads keys through curses and the mouse from
-// the terminal's SGR reports.  The terminal is given back as it was on
+// the terminal's SGR reports; terminal-win32.cpp uses the Windows console.  The terminal is given back as it was on
 // every way out: Close, normal exit, and the signals that end the program.
 #pragma once
 
@@ -23,6 +23,10 @@ class Terminal : public ScreenDevice {
   // deaf to the keyboard's interrupts meanwhile, then takes it back as it
   // was.  False when the program could not be started.
   virtual bool RunOnTerminal(const std::vector<std::string>& argv) = 0;
+  // Shows a text file to the operator: in the pager ($PAGER, else less) on
+  // this terminal on POSIX systems, in Notepad on Windows.  A viewer that
+  // cannot be started changes nothing.
+  virtual void ShowFile(const std::string& file) = 0;
 };
 
 // Sets the terminal up: title, a very visible cursor, mouse reports, a short

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# On demand, not part of the tests: cross-builds velkor.exe with mingw-w64
-# and runs it under Wine against a simulated unit on 127.0.0.1.  Installs
-# g++-mingw-w64-x86-64 and wine64 (about 1.4 GB) when they are missing.
+# On demand, not part of the tests: cross-builds velkor.exe and halvex.exe
+# with mingw-w64 and runs them under Wine: velkor against a simulated unit
+# on 127.0.0.1, halvex in a private tmux server at 115 by 45 on the block
+# 127.0.0.x (which answers echo under Wine) with recorders standing in for
+# snmpwalk.exe and velkor.exe.  Installs g++-mingw-w64-x86-64, wine64 and
+# tmux (about 1.4 GB) when they are missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 need=()
-for p in g++-mingw-w64-x86-64 wine64; do
+for p in g++-mingw-w64-x86-64 wine64 tmux; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -23,7 +26,8 @@ wine=/usr/lib/wine/wine64
 # Wine's helpers keep inherited pipes open: start them with none attached.
 /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 || true
 $wine wineboot --init </dev/null >/dev/null 2>&1
-trap 'kill "$sim" 2>/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+tmux_() { tmux -S "$work/tmux.sock" "$@"; }
+trap 'kill "$sim" 2>/dev/null; tmux_ kill-server 2>/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 
 build/unitsim/unitsim --bind 127.0.0.1 --port 0 --ready-file "$work/ready" \
   --state "$work/state" --log "$work/log" unitsim/examples/demo.toml &
@@ -46,4 +50,7 @@ check "configuration backup" 0 "$address" BlueOx -p "$port" -d backup.cfg
 [ -s "$work/backup.cfg" ] || { echo "FAIL  backup file"; failed=1; }
 check "configuration restore" 0 "$address" BlueOx -p "$port" -u backup.cfg
 check "card information" 0 "$address" BlueOx -p "$port" -ci wlan1
+
+# ---- halvex.exe ----------------------------------------------------------
+bash scripts/windows-manager-check.sh "$work" "$wine" || failed=1
 exit $failed

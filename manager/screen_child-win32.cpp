@@ -1,0 +1,72 @@
+// Child programs that share the manager's screen on Windows: the child
+// runs on the manager's own console, which shows its output (a progress
+// line redrawn in place, a password prompt) and gives it the keys.  When it
+// ends, what it left on the console is taken into the manager's screen.
+#include "screen_child.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "subprocess.h"
+
+namespace halvex {
+
+namespace {
+
+// The console's cells, as the child left them, drawn again through the
+// manager's console so that its picture of the screen is the real one.
+void TakeOverConsole(Console& console) {
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (!GetConsoleScreenBufferInfo(output, &info)) return;
+  std::vector<CHAR_INFO> cells(static_cast<std::size_t>(kScreenRows) * kScreenColumns);
+  SMALL_RECT area{0, 0, kScreenColumns - 1, kScreenRows - 1};
+  if (!ReadConsoleOutputA(output, cells.data(), COORD{kScreenColumns, kScreenRows}, COORD{0, 0},
+                          &area))
+    return;
+  const int foreground = console.Foreground();
+  const int background = console.Background();
+  {
+    Console::Hold hold(console);
+    for (int row = 1; row <= kScreenRows; ++row) {
+      for (int column = 1; column <= kScreenColumns; ++column) {
+        const CHAR_INFO& cell = cells[static_cast<std::size_t>((row - 1) * kScreenColumns + column - 1)];
+        console.MoveTo(row, column);
+        console.SetColors(cell.Attributes & 15, (cell.Attributes >> 4) & 15);
+        char c = cell.Char.AsciiChar == 0 ? ' ' : cell.Char.AsciiChar;
+        console.Print(std::string_view(&c, 1));
+      }
+    }
+    console.SetColors(foreground, background);
+    console.MoveTo(info.dwCursorPosition.Y + 1, info.dwCursorPosition.X + 1);
+  }
+}
+
+}  // namespace
+
+int RunOnScreen(const std::vector<std::string>& argv, Console& console) {
+  if (argv.empty() || argv[0].empty()) {
+    console.Print("halvex: cannot start a program (no program)\n");
+    return -1;
+  }
+  // What the manager drew is on the console, its cursor where the child
+  // starts writing.
+  console.CompleteWrap();
+  {
+    Console::Hold show(console);
+    console.MoveTo(console.Row(), console.Column());
+  }
+  console.PassKeysToChild(true);
+  int status = RunShared(argv);
+  console.PassKeysToChild(false);
+  if (status == -1) {
+    console.Print("halvex: cannot start " + argv[0] + " (error " + std::to_string(GetLastError()) +
+                  ")\n");
+    return -1;
+  }
+  TakeOverConsole(console);
+  return status;
+}
+
+}  // namespace halvex
