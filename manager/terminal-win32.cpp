@@ -233,6 +233,14 @@ class ConsoleTerminal : public Terminal {
     if (!key.bKeyDown) return std::nullopt;
     auto c = static_cast<unsigned char>(key.uChar.AsciiChar);
     if (c != 0) return InputEvent::Key(c == '\n' ? kEnter : c);
+    // Some consoles (Wine's) give these keys without their character.
+    switch (key.wVirtualKeyCode) {
+      case VK_ESCAPE: return InputEvent::Key(kEscape);
+      case VK_RETURN: return InputEvent::Key(kEnter);
+      case VK_BACK: return InputEvent::Key(kBackspace);
+      case VK_TAB: return InputEvent::Key('\t');
+      default: break;
+    }
     if (int scan = ScanCodeOf(key)) return InputEvent::Scan(scan);
     return std::nullopt;
   }

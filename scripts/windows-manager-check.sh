@@ -43,6 +43,7 @@ helper() { (cd "$m" && "$wine" console_helper.exe "$@" </dev/null >/dev/null 2>&
 attribute() { helper cell "$1" "$2" | cut -c3-; }  # ROW COLUMN: the cell's attribute, hex
 start() {  # the block prefix
   tmux_ kill-server 2>/dev/null
+  for _ in $(seq 50); do [ -S "$work/tmux.sock" ] || break; sleep 0.1; done
   rm -f "$m/exit"
   tmux_ new-session -d -s w -x 115 -y 45 \
     "cd '$m' && WINEPATH='Z:$m/bin' HALVEX_TERMINAL='Z:$m/velkor.exe' '$wine' halvex.exe $1; echo \$? >'$m/exit'; sleep 600"
@@ -80,6 +81,11 @@ keys F8; sleep 0.5
 helper click 4 10 >/dev/null; sleep 0.5
 [ "$(attribute 4 10)" = "$selected" ] && ok "a left click selects the row" || fail "a left click selects the row"
 helper click 5 10 >/dev/null; sleep 0.5
+# A double click starts the terminal program (HALVEX_TERMINAL, here the recorder) for its unit.
+helper click 6 10 double >/dev/null; sleep 1
+grep -qxF '[admin@127.0.0.3]' "$log" && ok "a double click starts the terminal program for its unit" ||
+  fail "a double click starts the terminal program for its unit"
+helper click 6 10 >/dev/null; sleep 0.5  # the double click selected it: take it back
 # A batch upgrade of the two selected units.
 keys F9
 wait_for "  Batch Menu:" && ok "F9 opens the batch menu"
@@ -97,25 +103,33 @@ grep -A2 '^== velkor.exe$' "$log" | grep -qxF '[127.0.0.2]' && ok "velkor got th
 # F5 sweeps again.
 keys F5
 wait_for "Scanning 127.0.0.x/24" && ok "F5 sweeps again"
-wait_for "F5=Refresh  F7=All  F8=None  F9=Batch  F10=Help" 120
+wait_for "Found 254 Alive hosts" 60
+wait_for "F5=Refresh  F7=All  F8=None  F9=Batch  F10=Help   Page 1 of 7" 120
 keys Escape
+wait_for "or just RETURN by itself to quit. >" && ok "Esc leaves the table for the next block"
+keys Enter
 for _ in $(seq 100); do [ -s "$m/exit" ] && break; sleep 0.1; done
-[ "$(cat "$m/exit" 2>/dev/null)" = 0 ] && ok "Esc ends halvex with 0" || fail "Esc ends halvex with 0"
+[ "$(cat "$m/exit" 2>/dev/null)" = 0 ] && ok "RETURN ends halvex with 0" || fail "RETURN ends halvex with 0"
 
 # Ctrl-C while the table shows: the console comes back and nothing is left running.
 start 127.0.0.
 wait_for " Select 1=Firmware Mode, 2=Full Mode" && keys 1 Enter
-wait_for "F5=Refresh  F7=All" 120
+wait_for "Found 254 Alive hosts" 60
+wait_for "F5=Refresh  F7=All  F8=None  F9=Batch  F10=Help   Page 1 of 7" 120
 keys C-c
 for _ in $(seq 100); do [ -s "$m/exit" ] && break; sleep 0.1; done
 [ -s "$m/exit" ] && ok "Ctrl-C ends halvex (status $(cat "$m/exit"))" || fail "Ctrl-C ends halvex"
-pgrep -f 'halvex.exe' >/dev/null && fail "halvex.exe still runs" || ok "nothing left running"
+[ "$(tmux_ display -p -t w '#{pane_title}')" != "Halvex - AP/CPE Manager - Version 0.99h" ] &&
+  ok "Ctrl-C gives the console its title back" || fail "Ctrl-C gives the console its title back"
+pgrep -x halvex.exe >/dev/null && fail "halvex.exe still runs" || ok "nothing left running"
 
 # Without the recorders: empty answers, as on POSIX.
 rm -f "$m/velkor.exe" "$m/bin/snmpwalk.exe"
 start 127.0.0.
 wait_for " Select 1=Firmware Mode, 2=Full Mode" && keys 1 Enter
-wait_for "F5=Refresh  F7=All" 120 && screen | grep -q '^  1  127.0.0.1 .*UNKNOWN' &&
+wait_for "Found 254 Alive hosts" 60
+wait_for "F5=Refresh  F7=All  F8=None  F9=Batch  F10=Help   Page 1 of 7" 120 &&
+  screen | grep -q '^  1  127.0.0.1 .*UNKNOWN' &&
   ok "missing snmpwalk.exe and velkor.exe give empty answers" || fail "missing programs"
 keys Escape
 tmux_ kill-server 2>/dev/null
