@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -9,10 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace e2e {
 
@@ -140,6 +144,43 @@ TempDir::TempDir() {
   std::string pattern = (fs::temp_directory_path() / "e2e-XXXXXX").string();
   if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp: " << std::strerror(errno);
   path_ = pattern;
+}
+
+std::vector<std::string> TempDir::Names() const {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+int StartVelkor(std::uint16_t port, const std::vector<std::string>& options,
+                const std::string& output, const std::string& errors) {
+  std::vector<std::string> argv = {VelkorPath(), "127.0.0.1", "BlueOx", "-p",
+                                   std::to_string(port)};
+  argv.insert(argv.end(), options.begin(), options.end());
+  std::vector<char*> args = ArgvPointers(argv);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  // The signals start with their default actions, whatever the test runner set.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t all;
+  sigfillset(&all);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0], &actions, &attributes, args.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  return pid;
 }
 
 TempDir::~TempDir() {

@@ -39,6 +39,13 @@ RunResult RunVelkor(const std::vector<std::string>& args, const RunOptions& opti
 // then the options.
 RunResult VelkorAgainst(std::uint16_t port, const std::vector<std::string>& options);
 
+// The same velkor started and not waited for: standard input from the null
+// device, standard output and error opened from the paths given (created
+// or emptied), every signal at its default action.  Gives the process id,
+// or -1 when it could not be started.
+int StartVelkor(std::uint16_t port, const std::vector<std::string>& options,
+                const std::string& output, const std::string& errors);
+
 // A folder removed with its contents at the end of the test.
 class TempDir {
  public:
@@ -48,6 +55,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // The names of the files inside, sorted.
+  std::vector<std::string> Names() const;
 
  private:
   std::string path_;

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,8 +15,6 @@
 #include <thread>
 
 #include "harness.h"
-
-extern char** environ;
 
 namespace e2e {
 namespace {
@@ -44,23 +40,11 @@ int Connect(std::uint16_t port) {
 
 // Starts every session at once and gives how many did not end with 0.
 int OneRound(std::uint16_t port) {
-  std::string port_text = std::to_string(port);
-  std::vector<std::string> argv = {VelkorPath(), "127.0.0.1", "BlueOx", "-p", port_text,
-                                   "-sysinfo", "-s"};
-  std::vector<char*> args;
-  for (std::string& a : argv) args.push_back(a.data());
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   std::vector<pid_t> pids;
   for (int i = 0; i < kSessions; ++i) {
-    pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0)
-      pids.push_back(pid);
+    pid_t pid = StartVelkor(port, {"-sysinfo", "-s"}, "/dev/null", "/dev/null");
+    if (pid > 0) pids.push_back(pid);
   }
-  posix_spawn_file_actions_destroy(&actions);
   int failed = kSessions - static_cast<int>(pids.size());
   for (pid_t pid : pids) {
     int status = 0;

@@ -5,65 +5,19 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "harness.h"
 #include "scripted_peer.h"
 
-extern char** environ;
-
 namespace e2e {
 namespace {
-
-std::vector<std::string> Names(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-// velkor against a port, with standard output opened from `output` and
-// standard error into `errors`; gives the process id.
-pid_t StartVelkor(std::uint16_t port, const std::vector<std::string>& options,
-                  const std::string& output, const std::string& errors) {
-  std::vector<std::string> argv = {VelkorPath(), "127.0.0.1", "BlueOx", "-p",
-                                   std::to_string(port)};
-  argv.insert(argv.end(), options.begin(), options.end());
-  std::vector<char*> args;
-  for (std::string& a : argv) args.push_back(a.data());
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
-  // The signals start with their default actions, whatever the test runner set.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t all;
-  sigfillset(&all);
-  posix_spawnattr_setsigdefault(&attributes, &all);
-  sigset_t none;
-  sigemptyset(&none);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  pid_t pid = -1;
-  EXPECT_EQ(posix_spawn(&pid, args[0], &actions, &attributes, args.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  return pid;
-}
 
 int WaitStatus(pid_t pid) {
   int status = 0;
@@ -142,7 +96,7 @@ TEST(DownloadTargets, ANamedPipeGetsTheBytesAndStaysAPipe) {
   struct stat st {};
   ASSERT_EQ(lstat(pipe.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
-  EXPECT_EQ(Names(dir), std::vector<std::string>{"backup.fifo"});
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"backup.fifo"});
 }
 
 // A download ended by a signal keeps the earlier file, leaves no temporary
@@ -165,16 +119,16 @@ TEST(DownloadTargets, AnInterruptedDownloadLeavesNothingBehind) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(started);
     // The temporary file exists while the download waits for more.
-    for (int i = 0; i < 500 && Names(dir).size() < 4; ++i)
+    for (int i = 0; i < 500 && dir.Names().size() < 4; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(Names(dir).size(), 4u);  // err.txt, out.txt, unit.cfg and the temporary file
+    EXPECT_EQ(dir.Names().size(), 4u);  // err.txt, out.txt, unit.cfg and the temporary file
     kill(pid, signal_number);
     int status = WaitStatus(pid);
     peer.Join();
     ASSERT_TRUE(WIFSIGNALED(status)) << signal_number;
     EXPECT_EQ(WTERMSIG(status), signal_number);
     EXPECT_EQ(ReadFile(target), "yesterday");
-    EXPECT_EQ(Names(dir), (std::vector<std::string>{"err.txt", "out.txt", "unit.cfg"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"err.txt", "out.txt", "unit.cfg"}));
   }
 }
 

@@ -14,14 +14,6 @@ namespace {
 
 using velkor::ProgressLine;
 
-std::vector<std::string> Names(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(DownloadFault, BrokenAfterTheFirstBlockKeepsTheEarlierBackup) {
   TempDir dir;
   std::string target = dir.File("server.dat");
@@ -36,7 +28,7 @@ TEST(DownloadFault, BrokenAfterTheFirstBlockKeepsTheEarlierBackup) {
                        ProgressLine(0, 3000) +
                        "\n\nConnection to server was broken, unable to get file.\n\n");
   EXPECT_EQ(ReadFile(target), "yesterday's backup");
-  EXPECT_EQ(Names(dir), std::vector<std::string>{"server.dat"});
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"server.dat"});
 }
 
 TEST(DownloadFault, BrokenDownloadLeavesNoFile) {
@@ -48,7 +40,7 @@ TEST(DownloadFault, BrokenDownloadLeavesNoFile) {
   RunResult r = VelkorAgainst(peer, {"-dscr", "fw", dir.File("fw.txt"), "-s"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Connection to server was broken, unable to get file.\n\n");
-  EXPECT_TRUE(Names(dir).empty());
+  EXPECT_TRUE(dir.Names().empty());
 }
 
 TEST(DownloadFault, ZeroLengthBlock) {
@@ -65,7 +57,7 @@ TEST(DownloadFault, ZeroLengthBlock) {
   EXPECT_EQ(r.out, "Saving file to: " + target + " (0K in size)\n" + ProgressLine(0, 100) +
                        "\n\nConnection to server was broken, unable to get file.\n\n");
   EXPECT_EQ(ReadFile(target), "<html>kept</html>");
-  EXPECT_EQ(Names(dir), std::vector<std::string>{"login.html"});
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"login.html"});
 }
 
 TEST(DownloadFault, BlocksPastTheAnnouncementAreNotWritten) {
@@ -89,7 +81,7 @@ TEST(DownloadFault, RefusedRequestCreatesNoFile) {
   RunResult r = VelkorAgainst(peer, {"-support", dir.File("support.bin")});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(r.out, "Server reported an error: No prepared hard drive found\n");
-  EXPECT_TRUE(Names(dir).empty());
+  EXPECT_TRUE(dir.Names().empty());
 }
 
 TEST(UploadFault, PeerClosesMidTransfer) {
