@@ -162,6 +162,9 @@ TEST_F(ServerTest, ARebootingUnitTurnsConnectionsAway) {
   StartServer("[[unit]]\naddress = \"10.9.9.9\"\nname = \"ap\"\nreboot_seconds = 3600\n");
   Exchange e = RunRequest(port_, "BlueOx", protocol::kActionNone, protocol::kOptionReboot);
   ASSERT_TRUE(e.final.has_value());
+  // The unit starts its reboot once the final reply is on its way.
+  for (int i = 0; i < 200 && !server_->unit(0).state.Refusing(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   TestClient client(port_);
   EXPECT_FALSE(client.ReadHello().has_value());
   server_->Stop();
