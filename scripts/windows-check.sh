@@ -27,7 +27,18 @@ wine=/usr/lib/wine/wine64
 /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 || true
 $wine wineboot --init </dev/null >/dev/null 2>&1
 tmux_() { tmux -S "$work/tmux.sock" "$@"; }
-trap 'kill "$sim" 2>/dev/null; tmux_ kill-server 2>/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+# Everything is stopped and removed whatever has already gone; the exit
+# status stays the checks' own.
+cleanup() {
+  local status=$?
+  set +e
+  kill "$sim" 2>/dev/null
+  tmux_ kill-server 2>/dev/null
+  /usr/lib/wine/wineserver -k 2>/dev/null
+  rm -rf "$work"
+  exit "$status"
+}
+trap cleanup EXIT
 
 build/unitsim/unitsim --bind 127.0.0.1 --port 0 --ready-file "$work/ready" \
   --state "$work/state" --log "$work/log" unitsim/examples/demo.toml &
