@@ -155,7 +155,7 @@ bool Server::MakeRoom(const std::string& what) {
       oldest = &worker;
   }
   if (live < options_.max_connections) return true;
-  if (oldest == nullptr || oldest->socket == sock::kNone) return false;
+  if (oldest == nullptr) return false;  // a live worker still holds its socket
   sock::Abort(oldest->socket);
   oldest->dropped = true;
   log_.Write(what + ": the oldest connection that did not log in is dropped to make room");

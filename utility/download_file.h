@@ -43,6 +43,8 @@ class DownloadFile {
   // Closes and removes the temporary file; the target stays as it was.
   void Discard();
 
+  // True from a successful Open until Commit or Discard.
+  bool is_open() const { return file_ != nullptr; }
   // Empty when writing in place or when nothing is open.
   const std::string& temporary_path() const { return temporary_; }
   // The file that the download replaces or writes: the target, or the

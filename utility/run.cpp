@@ -42,11 +42,6 @@ struct SocketsScope {
   ~SocketsScope() { net::Stop(); }
 };
 
-bool IsDownload(std::uint8_t action) {
-  return action == kActionDownloadConfig || action == kActionDownloadScript ||
-         action == kActionDownloadPage || action == kActionSupportFile;
-}
-
 // Local preparation before connecting; gives the request's value.  A
 // script or page is read into `text`.
 std::optional<std::uint32_t> Prepare(const ParsedCommand& command, std::string& text) {
@@ -76,7 +71,7 @@ bool RunExchange(Connection& connection, const ParsedCommand& command, std::uint
     case kActionDownloadScript:
     case kActionDownloadPage:
     case kActionSupportFile:
-      return ReceiveFile(connection, path, &download);
+      return ReceiveFile(connection, path, download);
     case kActionUploadConfig:
       return SendFile(connection, path, value);
     case kActionUploadScript:
@@ -166,8 +161,7 @@ int RunSession(Connection& connection, const ParsedCommand& command, const std::
   if (!RunExchange(connection, command, value, text, download)) return 1;
 
   if (!connection.ReadReply()) return 1;
-  if (IsDownload(command.action) && !CommitDownload(download, command.path.value_or("")))
-    return 1;
+  if (download.is_open() && !CommitDownload(download, command.path.value_or(""))) return 1;
   if (!SilentMode() && command.action != kActionCardInfo &&
       command.action != kActionAssociations && command.action != kActionListPpp) {
     std::printf("Operation has completed successfuly.\n");

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "download_file.h"
 #include "switches.h"
 
 namespace velkor {
@@ -59,10 +58,8 @@ bool CommitDownload(DownloadFile& file, const std::string& path) {
   return false;
 }
 
-bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile* pending) {
+bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile& file) {
   std::uint32_t remaining = connection.announced();
-  DownloadFile own(path);
-  DownloadFile& file = pending ? *pending : own;
   if (!file.Open()) return false;
   StartProgress("Saving file to: %s (%uK in size)\n", path, remaining);
 
@@ -85,15 +82,6 @@ bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile* 
     }
     received += take;
     remaining -= take;
-  }
-  if (pending) {
-    FinishProgress(received);
-    return true;
-  }
-  if (!file.Commit()) {
-    EndProgressLine();
-    std::printf("Unable to write to %s\n\n", path.c_str());
-    return false;
   }
   FinishProgress(received);
   return true;

@@ -27,17 +27,14 @@ namespace velkor {
 // or with `text` the length ReadTextFile gives, the text read into it.
 std::optional<std::uint32_t> PrepareUpload(const std::string& path, std::string* text);
 
-// Receives the announced number of bytes into `path`.  The earlier file at
-// `path` is replaced only when every byte arrived; a refused, broken or
-// failed download leaves it as it was and leaves no new file behind.
+// Receives the announced number of bytes into `file`, the download of
+// `path` (which the messages name).  The complete file is left in `file`
+// uncommitted: the run puts it in place only once the server's final reply
+// says the action succeeded (CommitDownload).  A broken or failed download
+// leaves the earlier file at `path` as it was and no new file behind.
 // Blocks beyond the announced count are not written.
-//
-// With `pending`, the complete file is left in it uncommitted: the run
-// puts it in place only once the server's final reply says the action
-// succeeded (CommitDownload).
-bool ReceiveFile(Connection& connection, const std::string& path,
-                 DownloadFile* pending = nullptr);
-// Puts a pending download in place; prints "Unable to write to" when that
+bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile& file);
+// Puts a received download in place; prints "Unable to write to" when that
 // fails.
 bool CommitDownload(DownloadFile& file, const std::string& path);
 

@@ -41,13 +41,19 @@ std::function<void(PeerEnd&)> Download(std::uint32_t total, std::vector<std::str
   };
 }
 
+// A download as the run makes it: received, then put in place.
+bool ReceiveAndCommit(Connection& connection, const std::string& path) {
+  DownloadFile file(path);
+  return ReceiveFile(connection, path, file) && CommitDownload(file, path);
+}
+
 TEST_F(TransferTest, DownloadOfThreeThousandBytes) {
   std::string data = Pattern(3000);
   ScriptedPeer peer(Download(3000, {data.substr(0, 1460), data.substr(1460, 1460),
                                     data.substr(2920)}));
   ASSERT_TRUE(peer.client().ReadReply());
   std::string path = dir.path("server.dat").string();
-  ASSERT_TRUE(ReceiveFile(peer.client(), path));
+  ASSERT_TRUE(ReceiveAndCommit(peer.client(), path));
   EXPECT_EQ(ReadBytes(path), data);
   EXPECT_EQ(Output(), "Saving file to: " + path + " (2K in size)\n" + ProgressLine(0, 3000) +
                           ProgressLine(0, 3000) + ProgressLine(1460, 3000) +
@@ -61,7 +67,7 @@ TEST_F(TransferTest, BrokenDownloadKeepsTheEarlierFile) {
   ASSERT_TRUE(peer.client().ReadReply());
   std::string path = dir.path("server.dat").string();
   WriteBytes(path, "earlier backup");
-  EXPECT_FALSE(ReceiveFile(peer.client(), path));
+  EXPECT_FALSE(ReceiveAndCommit(peer.client(), path));
   EXPECT_EQ(ReadBytes(path), "earlier backup");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"server.dat"});
   std::string out = Output();
@@ -74,7 +80,7 @@ TEST_F(TransferTest, BrokenDownloadKeepsTheEarlierFile) {
 TEST_F(TransferTest, BrokenDownloadLeavesNoNewFile) {
   ScriptedPeer peer(Download(3000, {Pattern(1460)}, true));
   ASSERT_TRUE(peer.client().ReadReply());
-  EXPECT_FALSE(ReceiveFile(peer.client(), dir.path("new.dat").string()));
+  EXPECT_FALSE(ReceiveAndCommit(peer.client(), dir.path("new.dat").string()));
   EXPECT_TRUE(dir.Names().empty());
 }
 
@@ -86,7 +92,7 @@ TEST_F(TransferTest, ZeroLengthBlockBreaksTheDownload) {
   });
   ASSERT_TRUE(peer.client().ReadReply());
   SetSilentMode(true);
-  EXPECT_FALSE(ReceiveFile(peer.client(), dir.path("a.dat").string()));
+  EXPECT_FALSE(ReceiveAndCommit(peer.client(), dir.path("a.dat").string()));
   EXPECT_EQ(Output(), "Connection to server was broken, unable to get file.\n\n");
   EXPECT_TRUE(dir.Names().empty());
 }
@@ -95,7 +101,7 @@ TEST_F(TransferTest, OversizedBlocksAreCutToTheAnnouncement) {
   std::string data = Pattern(1460);
   ScriptedPeer peer(Download(1000, {data}));
   ASSERT_TRUE(peer.client().ReadReply());
-  ASSERT_TRUE(ReceiveFile(peer.client(), dir.path("a.dat").string()));
+  ASSERT_TRUE(ReceiveAndCommit(peer.client(), dir.path("a.dat").string()));
   EXPECT_EQ(ReadBytes(dir.path("a.dat")), data.substr(0, 1000));
 }
 
@@ -103,7 +109,7 @@ TEST_F(TransferTest, EmptyAnnouncementMakesAnEmptyFile) {
   ScriptedPeer peer(Download(0, {}));
   ASSERT_TRUE(peer.client().ReadReply());
   SetSilentMode(true);
-  ASSERT_TRUE(ReceiveFile(peer.client(), dir.path("empty.dat").string()));
+  ASSERT_TRUE(ReceiveAndCommit(peer.client(), dir.path("empty.dat").string()));
   EXPECT_EQ(Output(), "");
   EXPECT_TRUE(std::filesystem::exists(dir.path("empty.dat")));
   EXPECT_EQ(std::filesystem::file_size(dir.path("empty.dat")), 0u);
@@ -112,7 +118,7 @@ TEST_F(TransferTest, EmptyAnnouncementMakesAnEmptyFile) {
 TEST_F(TransferTest, UncreatableTargetFailsQuietly) {
   ScriptedPeer peer(Download(10, {"0123456789"}));
   ASSERT_TRUE(peer.client().ReadReply());
-  EXPECT_FALSE(ReceiveFile(peer.client(), dir.path("no/folder/a.dat").string()));
+  EXPECT_FALSE(ReceiveAndCommit(peer.client(), dir.path("no/folder/a.dat").string()));
   EXPECT_EQ(Output(), "");
 }
 

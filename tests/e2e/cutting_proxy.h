@@ -4,7 +4,6 @@
 // with the cut set before it.
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <limits>
