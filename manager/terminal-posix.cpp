@@ -278,7 +278,10 @@ class CursesTerminal : public Terminal {
     Present();
   }
 
-  bool RunOnTerminal(const std::vector<std::string>& argv) override {
+  // Gives the terminal to a program (a pager) until it ends, the manager
+  // deaf to the keyboard's interrupts meanwhile, then takes it back as it
+  // was.  False when the program could not be started.
+  bool RunOnTerminal(const std::vector<std::string>& argv) {
     Suspend();
     SetHandler(SIGINT, SIG_IGN);
     SetHandler(SIGQUIT, SIG_IGN);

@@ -150,15 +150,6 @@ class ConsoleTerminal : public Terminal {
     Present();
   }
 
-  bool RunOnTerminal(const std::vector<std::string>& argv) override {
-    Suspend();
-    SetConsoleCtrlHandler(nullptr, TRUE);
-    int status = RunShared(argv);
-    SetConsoleCtrlHandler(nullptr, FALSE);
-    Resume();
-    return status != -1;
-  }
-
   // The help file in Notepad, which runs on its own.
   void ShowFile(const std::string& file) override { StartDetached({"notepad.exe", file}); }
 

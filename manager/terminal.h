@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "console.h"
 
@@ -19,10 +18,6 @@ class Terminal : public ScreenDevice {
   // Takes it again and turns the mouse reports back on.
   virtual void Resume() = 0;
   virtual void Close() = 0;
-  // Gives the terminal to a program (a pager) until it ends, the manager
-  // deaf to the keyboard's interrupts meanwhile, then takes it back as it
-  // was.  False when the program could not be started.
-  virtual bool RunOnTerminal(const std::vector<std::string>& argv) = 0;
   // Shows a text file to the operator: in the pager ($PAGER, else less) on
   // this terminal on POSIX systems, in Notepad on Windows.  A viewer that
   // cannot be started changes nothing.
