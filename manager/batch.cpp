@@ -5,6 +5,7 @@
 
 #include "answers.h"
 #include "firmware_files.h"
+#include "text_cells.h"
 
 namespace halvex {
 
@@ -15,12 +16,6 @@ void Pause(TableSetup& setup, int ms) {
 }
 
 }  // namespace
-
-std::string Centred(std::string_view text, std::size_t width) {
-  if (text.size() >= width) return std::string(text);
-  std::size_t spare = width - text.size();
-  return std::string(spare / 2, ' ') + std::string(text) + std::string(spare - spare / 2, ' ');
-}
 
 std::vector<std::string> TerminalCommand(const std::string& program, const std::string& password,
                                          const std::string& ip) {

@@ -51,10 +51,6 @@ class BatchActions {
   std::string& searchHardware_;
 };
 
-// A text centred in `width` columns: half the spare columns, rounded down,
-// on the left and the rest on the right.
-std::string Centred(std::string_view text, std::size_t width);
-
 // The terminal program's arguments for a unit: -pw, the password, admin@ip.
 std::vector<std::string> TerminalCommand(const std::string& program, const std::string& password,
                                          const std::string& ip);

@@ -6,6 +6,7 @@
 
 #include "firmware_files.h"
 #include "memory_screen.h"
+#include "text_cells.h"
 #include "test_folder.h"
 
 namespace halvex {

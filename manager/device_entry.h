@@ -10,9 +10,29 @@
 
 namespace halvex {
 
+// Firmware mode reads what a unit runs; Full mode also its wireless figures.
+enum class Mode { kFirmware = 1, kFull = 2 };
+
+enum class SnmpState { kNoAnswer, kAnswered };
+
+// What the unit's management server said to velkor's system report, asked
+// when SNMP gave no description.
+enum class ServerAnswer {
+  kNotAsked,   // SNMP answered, or the unit is the old "Linux zeb-platform"
+  kReport,     // the report's description
+  kOldServer,  // a server error: a firmware too old for the report
+  kNoAnswer,   // no usable answer
+};
+
+// The firmware text of a unit whose server is too old for the report, and
+// of one that gave no description at all.
+inline constexpr const char* kOldVersionText = "OLDVERSION";
+inline constexpr const char* kUnknownText = "UNKNOWN";
+
 struct DeviceEntry {
-  std::int16_t alive = 0;      // 1 when the host answered the sweep
-  std::int16_t snmpState = 0;  // 0 = no SNMP answer, 1 = SNMP answered
+  bool alive = false;          // the host answered the sweep
+  SnmpState snmpState = SnmpState::kNoAnswer;
+  ServerAnswer serverAnswer = ServerAnswer::kNotAsked;
   std::int32_t pingTime = 0;   // round trip in milliseconds; 0 for an answer
                                // in under a millisecond, or for no answer
   // Set by the sweep worker when an echo reply came back in time.  pingTime
@@ -23,19 +43,16 @@ struct DeviceEntry {
   std::string firmware;
   std::string build;
   std::string hardware;
-  std::string interfaceName;
   std::string mac;
   std::int16_t registrations = 0;
   std::string quality;
   std::string signal;
   std::string noise;
-  std::string wirelessExtra;
-  std::string linkColumn2;
-  std::string linkColumn3;
-  std::string linkColumn4;
   std::string linkDb;
   std::string linkRx;
   std::string linkTx;
+
+  friend bool operator==(const DeviceEntry&, const DeviceEntry&) = default;
 };
 
 inline constexpr int kHostCount = 256;
@@ -55,7 +72,7 @@ struct DeviceTable {
   // last sweep go, what the query learnt stays.
   void ClearSweep() {
     for (DeviceEntry& e : entries) {
-      e.alive = 0;
+      e.alive = false;
       e.pingTime = 0;
       e.replied = false;
     }

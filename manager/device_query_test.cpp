@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "answer_file.h"
+#include "interrupts.h"
 #include "memory_screen.h"
+#include "text_cells.h"
 #include "test_folder.h"
 
 namespace halvex {
@@ -99,9 +103,12 @@ class QueryTest : public testing::Test {
   void SetUp() override {
     work = FreshTestFolder("query");
     setup.workDir = work;
+    setup.jobs = 1;
+    setup.interruptNoted = [] { return 0; };
     setup.snmpwalk = "snmpwalk";
     setup.velkor = "velkor";
-    setup.run = [this](const fs::path&, const ChildCommand& command) {
+    setup.run = [this](const fs::path&, const ChildCommand& command, const ErrorSink&,
+                       const std::atomic<bool>&) {
       commands.push_back(CommandLineText(command));
       scratchSeen = fs::is_directory(work / "tmp");
       const std::vector<std::string>& w = command.words;
@@ -113,9 +120,9 @@ class QueryTest : public testing::Test {
   }
 
   void Alive(std::initializer_list<int> hosts) {
-    for (int h : hosts) table[h].alive = 1;
+    for (int h : hosts) table[h].alive = true;
   }
-  void Run(int mode) { runQuery(setup, "10.42.23.", mode, settings, table); }
+  void Run(Mode mode) { runQuery(setup, "10.42.23.", mode, settings, table); }
 
   // The screen row holding a host's progress line.
   std::string RowOf(const std::string& ip) {
@@ -154,7 +161,7 @@ TEST_F(QueryTest, FirmwareModeAsksOnlyTheDescriptionOfLiveHosts) {
   answers[kSys + "10.42.23.142"] = "\"Unit 2.4.9 build 4388 [CPE-110]\"\n";
   table[42].mac = "kept";
   table[42].quality = "99";
-  Run(kModeFirmware);
+  Run(Mode::kFirmware);
   EXPECT_EQ(commands, (std::vector<std::string>{
                           "snmpwalk -v 2c -Ov -Oq -c oriole 10.42.23.5 1.3.6.1.2.1.1.1 > tmp/10.42.23.5.temp.txt",
                           "snmpwalk -v 2c -Ov -Oq -c oriole 10.42.23.42 1.3.6.1.2.1.1.1 > tmp/10.42.23.42.temp.txt",
@@ -167,7 +174,7 @@ TEST_F(QueryTest, FirmwareModeAsksOnlyTheDescriptionOfLiveHosts) {
   EXPECT_EQ(screen.Row(5), "10.42.23.142 | Ver = Unit 2.4.9 build 438...");
   EXPECT_EQ(screen.At(1, 1).foreground, 14);
   EXPECT_EQ(screen.At(3, 22).foreground, 14);
-  EXPECT_EQ(table[42].snmpState, 1);
+  EXPECT_EQ(table[42].snmpState, SnmpState::kAnswered);
   EXPECT_EQ(table[42].firmware, "2.6.0");
   EXPECT_EQ(table[42].build, "4802");
   EXPECT_EQ(table[42].hardware, "ARX-500");
@@ -186,15 +193,15 @@ TEST_F(QueryTest, FallsBackToTheSystemReport) {
   answers["velkor 10.42.23.17"] = "Server reported an error: Command not supported\n";
   answers["velkor 10.42.23.33"] = "Unable to talk with server\n";
   // 64: neither answers anything at all.
-  Run(kModeFull);
+  Run(Mode::kFull);
   EXPECT_EQ(commands[1], "velkor 10.42.23.9  -sysinfo > tmp/10.42.23.9.temp.txt");
   EXPECT_EQ(commands.size(), 8u);  // no wireless question without SNMP
-  EXPECT_EQ(table[9].snmpState, 0);
+  EXPECT_EQ(table[9].snmpState, SnmpState::kNoAnswer);
   EXPECT_EQ(table[9].firmware, "2.4.9");
   EXPECT_EQ(table[9].hardware, "CPE-110");
   EXPECT_EQ(RowOf("10.42.23.9"), "10.42.23.9   | Ver = Unit 2.4.9 build 438");
   EXPECT_EQ(screen.At(RowNumber("10.42.23.9"), 22).foreground, 12);
-  EXPECT_EQ(table[17].sysDescr, "OLDVERSION");
+  EXPECT_EQ(table[17].serverAnswer, ServerAnswer::kOldServer);
   EXPECT_EQ(table[17].firmware, "OLDVERSION");
   EXPECT_EQ(table[17].build, "");
   EXPECT_EQ(RowOf("10.42.23.17"), "10.42.23.17  | Ver = OLD OLDVERSION");
@@ -219,18 +226,13 @@ TEST_F(QueryTest, FullModeReadsWirelessFiguresAndTheLastRegistration) {
   answers[kSys + "10.42.23.5"] = "\"Unit 2.5.1 build 4711 [ARX-200]\"\n";
   answers[kInfo + "10.42.23.5"] = "\"wpci1\"\n\"00 0C 42 17 00 05 \"\n1\n123456\n-70\n";
   table[2].quality = "old";
-  Run(kModeFull);
+  Run(Mode::kFull);
   const DeviceEntry& ap = table[1];
-  EXPECT_EQ(ap.interfaceName, "wpci1");
   EXPECT_EQ(ap.mac, "00 0C 42 17 00 01 ");
   EXPECT_EQ(ap.registrations, 3);
   EXPECT_EQ(ap.quality, "87");
   EXPECT_EQ(ap.signal, "-61");
   EXPECT_EQ(ap.noise, "-95");
-  EXPECT_EQ(ap.wirelessExtra, "36");
-  EXPECT_EQ(ap.linkColumn2, "00 0C 42 AA 00 03 ");
-  EXPECT_EQ(ap.linkColumn3, "a3");
-  EXPECT_EQ(ap.linkColumn4, "b3");
   EXPECT_EQ(ap.linkDb, "33");
   EXPECT_EQ(ap.linkRx, "36");
   EXPECT_EQ(ap.linkTx, "13");
@@ -241,7 +243,6 @@ TEST_F(QueryTest, FullModeReadsWirelessFiguresAndTheLastRegistration) {
   EXPECT_EQ(screen.At(r, 55).foreground, 14);
 
   EXPECT_EQ(table[2].mac, "MULTIPLE");
-  EXPECT_EQ(table[2].interfaceName, "wpci1");
   EXPECT_EQ(table[2].quality, "old");
   EXPECT_EQ(RowOf("10.42.23.2"), "10.42.23.2   | Ver = Unit 2.6.0 build 480...");
 
@@ -260,11 +261,11 @@ TEST_F(QueryTest, InstanceTextAndTheZebPlatform) {
   answers[kSys + "10.42.23.3"] = "Linux zeb-platform 2.4.20 #1\n";
   answers[kSys + "10.42.23.4"] = "No Such Instance currently exists at this OID\n";
   table[3].build = "kept";
-  Run(kModeFull);
+  Run(Mode::kFull);
   EXPECT_EQ(table[3].firmware, "VERSION 1.?.?");
   EXPECT_EQ(table[3].hardware, "XSCALE-ZEB");
   EXPECT_EQ(table[3].build, "kept");
-  EXPECT_EQ(table[3].snmpState, 0);
+  EXPECT_EQ(table[3].snmpState, SnmpState::kNoAnswer);
   // 3 asks only SNMP; 4 falls back to velkor.
   EXPECT_EQ(commands.size(), 3u);
   EXPECT_EQ(table[4].firmware, "UNKNOWN");
@@ -277,7 +278,7 @@ TEST_F(QueryTest, RegistrationCountsOutOfRangeReadNothing) {
   answers[kSys + "10.42.23.6"] = "\"Unit 2.5.1 build 4711 [ARX-200]\"\n";
   answers[kInfo + "10.42.23.6"] = "\"wpci1\"\n\"00 0C 42 17 00 06 \"\n-3\n";
   table[5].linkDb = "kept";
-  Run(kModeFull);
+  Run(Mode::kFull);
   EXPECT_EQ(table[5].registrations, 0);
   EXPECT_EQ(table[5].linkDb, "kept");
   EXPECT_EQ(table[6].registrations, 0);
@@ -288,7 +289,7 @@ TEST_F(QueryTest, ALongAnswerLineIsCutOnScreenOnly) {
   Alive({5});
   std::string huge = "Unit 9.9 build 1 [" + std::string(100000, 'X') + "]";
   answers[kSys + "10.42.23.5"] = "\"" + huge + "\"\n";
-  Run(kModeFirmware);
+  Run(Mode::kFirmware);
   EXPECT_EQ(table[5].sysDescr, huge);
   EXPECT_EQ(table[5].hardware.size(), 100000u);
   EXPECT_EQ(RowOf("10.42.23.5"), "10.42.23.5   | Ver = Unit 9.9 build 1 [XX...");
@@ -296,13 +297,13 @@ TEST_F(QueryTest, ALongAnswerLineIsCutOnScreenOnly) {
 
 TEST_F(QueryTest, ProgressLinesFollowEachOtherAndScroll) {
   for (int h = 1; h <= 60; ++h) {
-    table[h].alive = 1;
+    table[h].alive = true;
     answers[kSys + "10.42.23." + std::to_string(h)] = "Unit 1.0 build 1 [ARX]\n";
   }
   // The zeb unit prints nothing after " | Ver = ", so the 88 blanks leave
   // the cursor on its row and the next host's line is written over it.
   answers[kSys + "10.42.23.50"] = "Linux zeb-platform\n";
-  Run(kModeFirmware);
+  Run(Mode::kFirmware);
   EXPECT_EQ(screen.Row(kScreenRows), "10.42.23.60  | Ver = Unit 1.0 build 1 [AR...");
   EXPECT_EQ(screen.Row(kScreenRows - 1), "10.42.23.59  | Ver = Unit 1.0 build 1 [AR...");
   EXPECT_EQ(screen.scrolls, 16);
@@ -316,7 +317,7 @@ TEST_F(QueryTest, AForeignFileInTmpSurvivesAndTheFolderStays) {
   std::ofstream(work / "tmp" / "notes.txt") << "mine";
   Alive({5});
   answers[kSys + "10.42.23.5"] = "\"Unit 2.5.1 build 4711 [ARX-200]\"\n";
-  Run(kModeFirmware);
+  Run(Mode::kFirmware);
   EXPECT_TRUE(fs::exists(work / "tmp" / "notes.txt"));
   EXPECT_FALSE(fs::exists(work / "tmp" / "10.42.23.5.temp.txt"));
   EXPECT_EQ(table[5].firmware, "2.5.1");
@@ -328,13 +329,116 @@ TEST_F(QueryTest, TmpAsAPlainFileGivesEmptyAnswers) {
   setup.run = nullptr;  // the real child layer: nothing can be written
   setup.snmpwalk = "/bin/true";
   setup.velkor = "/bin/true";
-  Run(kModeFull);
+  Run(Mode::kFull);
   EXPECT_EQ(table[5].firmware, "UNKNOWN");
-  EXPECT_EQ(table[5].snmpState, 0);
+  EXPECT_EQ(table[5].snmpState, SnmpState::kNoAnswer);
   std::ifstream in(work / "tmp");
   std::string content;
   std::getline(in, content);
   EXPECT_EQ(content, "a file, not a folder");
+}
+
+// Many hosts of every kind, asked side by side with later hosts answering
+// sooner: the screen, cell by cell with its colours, and every entry are
+// what asking one host after another gives.
+class Scenario {
+ public:
+  struct Outcome {
+    std::vector<std::string> cells;
+    DeviceTable table;
+  };
+
+  static Outcome Run(int jobs, Mode mode) {
+    MemoryScreen screen;
+    Console console(screen);
+    QuerySetup setup(console);
+    setup.workDir = FreshTestFolder("scenario");
+    setup.snmpwalk = "snmpwalk";
+    setup.velkor = "velkor";
+    setup.jobs = jobs;
+    setup.interruptNoted = [] { return 0; };
+    setup.run = [&setup](const fs::path&, const ChildCommand& command, const ErrorSink& errorText,
+                         const std::atomic<bool>&) {
+      const std::vector<std::string>& w = command.words;
+      const std::string& ip = w[0] == "velkor" ? w[1] : w[7];
+      const int host = std::stoi(ip.substr(ip.rfind('.') + 1));
+      std::this_thread::sleep_for(std::chrono::microseconds((60 - host) * 150));
+      std::string answer;
+      if (w[0] == "velkor") {
+        const char* reports[] = {"Server reported an error: Command not supported\n",
+                                 "Unable to talk with server\n",
+                                 "System information\r\nUnit 2.4.9 build 4388 [CPE-110]\r\n", ""};
+        answer = reports[host % 4];
+      } else if (w[8] == kSystemDescriptionOid) {
+        switch (host % 5) {
+          case 0: errorText("Timeout: No Resp"); errorText("onse from " + ip + "\n"); break;
+          case 1: answer = "Linux zeb-platform 2.4\n"; break;
+          case 2: answer = "No Such Instance currently exists at this OID\n"; break;
+          default: answer = "\"Unit 2.6." + std::to_string(host) + " build 48 [ARX-500]\"\n";
+        }
+      } else if (w[8] == kWirelessOid) {
+        answer = host % 3 == 0 ? "\"wpci1\"\n\"wpci2\"\n"
+                               : "\"wpci1\"\n\"00 0C 42 17 00 01 \"\n" + std::to_string(host % 4) +
+                                     "\n87\n-61\n-95\n";
+      } else {
+        for (int column = 1; column <= 10; ++column) {
+          for (int row = 1; row <= host % 4; ++row) answer += std::to_string(column * row) + "\n";
+        }
+      }
+      std::ofstream(setup.workDir / command.answer, std::ios::binary) << answer;
+    };
+    DeviceTable table;
+    for (int h = 1; h <= 60; ++h) table[h].alive = h % 7 != 0;
+    runQuery(setup, "10.42.23.", mode, Settings{}, table);
+    Outcome outcome{{}, table};
+    for (int r = 1; r <= kScreenRows; ++r) {
+      std::string row;
+      for (int c = 1; c <= kScreenColumns; ++c) {
+        const MemoryScreen::Cell& cell = screen.At(r, c);
+        row += static_cast<char>(cell.c);
+        row += static_cast<char>('a' + cell.foreground);
+        row += static_cast<char>('a' + cell.background);
+      }
+      outcome.cells.push_back(row);
+    }
+    outcome.cells.push_back(std::to_string(screen.scrolls));
+    return outcome;
+  }
+};
+
+TEST(QueryJobs, SideBySideGivesTheScreenAndEntriesOfOneAtATime) {
+  for (Mode mode : {Mode::kFirmware, Mode::kFull}) {
+    Scenario::Outcome one = Scenario::Run(1, mode);
+    for (int jobs : {8, 254}) {
+      Scenario::Outcome many = Scenario::Run(jobs, mode);
+      EXPECT_EQ(many.cells, one.cells) << jobs << " jobs, mode " << static_cast<int>(mode);
+      for (int h = 1; h <= 60; ++h) {
+        EXPECT_TRUE(many.table[h] == one.table[h]) << "host " << h << ", " << jobs << " jobs";
+      }
+    }
+  }
+}
+
+TEST_F(QueryTest, AnInterruptStopsTheQueryAndRemovesItsFiles) {
+  for (int h = 1; h <= 40; ++h) Alive({h});
+  setup.jobs = 4;
+  std::atomic<int> asked{0};
+  setup.run = [&](const fs::path&, const ChildCommand& command, const ErrorSink&,
+                  const std::atomic<bool>& cancel) {
+    std::ofstream(work / command.answer) << "partial\n";
+    // A child that runs until it is ended.
+    ++asked;
+    while (!cancel) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  };
+  setup.interruptNoted = [&] { return asked >= 4 ? 2 : 0; };
+  try {
+    Run(Mode::kFirmware);
+    ADD_FAILURE() << "no interruption";
+  } catch (const Interrupted& interrupted) {
+    EXPECT_EQ(interrupted.signal, 2);
+  }
+  EXPECT_EQ(asked, 4);
+  EXPECT_FALSE(fs::exists(work / "tmp"));
 }
 
 }  // namespace

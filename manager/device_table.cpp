@@ -3,24 +3,12 @@
 #include <algorithm>
 
 #include "batch.h"
-#include "device_query.h"
 #include "input_event.h"
-#include "sweep.h"
+#include "text_cells.h"
 
 namespace halvex {
 
 namespace {
-
-std::string WithoutSpaces(std::string text) {
-  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-  return text;
-}
-
-std::string LastCharacters(const std::string& text, std::size_t n) {
-  std::string tail = text.size() > n ? text.substr(text.size() - n) : text;
-  while (!tail.empty() && tail.back() == ' ') tail.pop_back();
-  return tail;
-}
 
 }  // namespace
 
@@ -48,11 +36,11 @@ void PageTable::Clamp() {
 void DeviceTableScreen::BuildRows(const DeviceTable& table, const std::string& prefix) {
   count_ = 0;
   for (int n = kFirstHost; n <= 255; ++n) {
-    if (table[n].alive != 1) continue;
+    if (!table[n].alive) continue;
     DeviceRow& row = rows_[static_cast<std::size_t>(++count_)];
     row.ip = prefix + std::to_string(n);
     row.entry = table[n];
-    row.entry.alive = 0;
+    row.entry.alive = false;
     row.entry.sysDescr.clear();
     row.entry.mac = WithoutSpaces(row.entry.mac);
   }
@@ -121,8 +109,11 @@ void DeviceTableScreen::DrawRow(int i) {
   PrintCell(console_, r, 40, FitRight(e.noise, 4), color::kLightRed);
   PrintCell(console_, r, 45, FitRight(std::to_string(e.pingTime), 4), color::kLightMagenta);
   PaintRowStart(r, i);
-  PrintCell(console_, r, 83, e.firmware, e.snmpState == 1 ? color::kGreen : color::kRed);
-  if (e.firmware == "OLDVERSION") PrintCell(console_, r, 83, "OLD VERSION", color::kLightRed);
+  PrintCell(console_, r, 83, e.firmware,
+            e.snmpState == SnmpState::kAnswered ? color::kGreen : color::kRed);
+  if (e.serverAnswer == ServerAnswer::kOldServer) {
+    PrintCell(console_, r, 83, "OLD VERSION", color::kLightRed);
+  }
   PrintCell(console_, r, 100, e.hardware, color::kYellow);
   PrintCell(console_, r, 51, FitRight(e.linkDb, 2), color::kLightCyan);
   PrintCell(console_, r, 54, FitRight(e.linkRx, 2), color::kLightGreen);

@@ -56,7 +56,7 @@ class TableTest : public testing::Test {
  protected:
   void Alive(int first, int last) {
     for (int h = first; h <= last; ++h) {
-      table[h].alive = 1;
+      table[h].alive = true;
       table[h].firmware = "2.5.1";
       table[h].hardware = "ARX-200";
     }
@@ -88,8 +88,8 @@ TEST_F(TableTest, ClicksOnUnitsOnlyAndBelowAPartialPageNothing) {
 }
 
 TEST_F(TableTest, DrawsBarsHeadingsAndCellsInTheirColours) {
-  table[5].alive = 1;
-  table[5].snmpState = 1;
+  table[5].alive = true;
+  table[5].snmpState = SnmpState::kAnswered;
   table[5].mac = "00 0C 42 17 00 05 ";
   table[5].quality = "87";
   table[5].signal = "-61";
@@ -100,9 +100,10 @@ TEST_F(TableTest, DrawsBarsHeadingsAndCellsInTheirColours) {
   table[5].linkDb = "40";
   table[5].linkRx = "24";
   table[5].linkTx = "123";
-  table[17].alive = 1;
+  table[17].alive = true;
   table[17].firmware = "OLDVERSION";
-  table[200].alive = 1;
+  table[17].serverAnswer = ServerAnswer::kOldServer;
+  table[200].alive = true;
   table[200].firmware = std::string(40, 'F');
   table[200].hardware = std::string(100000, 'H');
   tableScreen.Rebuild(table, "10.42.23.");

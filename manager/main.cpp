@@ -8,12 +8,14 @@
 #include <random>
 #include <string>
 
+#include "command_line.h"
 #include "console.h"
 #include "device_query.h"
 #include "device_table.h"
 #include "screen_child.h"
 #include "subprocess.h"
 #include "icmp.h"
+#include "interrupts.h"
 #include "settings.h"
 #include "startup.h"
 #include "sweep.h"
@@ -33,10 +35,15 @@ void ShowHelp(halvex::Terminal& terminal) {
 int main(int argc, char** argv) {
   using namespace halvex;
 
-  std::string target;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) target += ' ';
-    target += argv[i];
+  const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!line.problem.empty()) {
+    std::fprintf(stderr, "halvex: %s\n%s", line.problem.c_str(), Synopsis().c_str());
+    return 1;
+  }
+  if (line.action == CommandLine::Action::kHelp || line.action == CommandLine::Action::kVersion) {
+    std::fputs((line.action == CommandLine::Action::kHelp ? HelpText() : VersionText()).c_str(),
+               stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
   }
 
   IcmpProbe probe = ProbeIcmp();
@@ -65,6 +72,7 @@ int main(int argc, char** argv) {
   int status = 1;
   try {
     QuerySetup query(console);
+    if (line.jobs != 0) query.jobs = line.jobs;
     TableSetup table(console);
     table.runOnScreen = [&console](const std::vector<std::string>& argv) {
       RunOnScreen(argv, console);
@@ -76,11 +84,14 @@ int main(int argc, char** argv) {
       table.terminalProgram = program;
     }
     Manager manager(console, sweep, query, table, settings);
-    status = manager.Run(target);
+    status = manager.Run(line.target);
   } catch (const InputClosed&) {
     terminal->Close();
     std::fprintf(stderr, "halvex: the terminal has closed.\n");
     return 1;
+  } catch (const Interrupted& interrupted) {
+    terminal->Close();
+    EndByInterrupt(interrupted.signal);
   }
   terminal->Close();
   return status;

@@ -85,7 +85,7 @@ void Manager::AskMode() {
     console_.Print(" Select 1=Firmware Mode, 2=Full Mode ");
     int answer = ModeAnswer(console_.ReadLine());
     if (answer != 0) {
-      mode_ = answer;
+      mode_ = static_cast<Mode>(answer);
       break;
     }
     console_.NewLine();

@@ -37,7 +37,7 @@ class Manager {
   // gives the exit status (2 when started without a target).
   int Run(const std::string& commandLine);
 
-  int mode() const { return mode_; }
+  Mode mode() const { return mode_; }
   const std::string& prefix() const { return prefix_; }
   const Settings& settings() const { return settings_; }
   const DeviceTable& table() const { return table_; }
@@ -57,7 +57,7 @@ class Manager {
   Settings settings_;
   DeviceTable table_;
   DeviceTableScreen screen_;
-  int mode_ = 0;
+  Mode mode_ = Mode::kFirmware;
   int exitStatus_ = 0;
   std::string prefix_;
 };

@@ -21,7 +21,8 @@ class StartupTest : public testing::Test {
     sweep.randomColor = [] { return 3; };
     query.workDir = sweep.workDir;
     // No child program runs here: every answer is empty.
-    query.run = [this](const fs::path&, const ChildCommand& command) {
+    query.run = [this](const fs::path&, const ChildCommand& command, const ErrorSink&,
+                       const std::atomic<bool>&) {
       commands.push_back(CommandLineText(command));
     };
   }
@@ -82,7 +83,7 @@ TEST_F(StartupTest, EnterAloneAtTheAddressPromptEndsWithStatus2) {
   screen.Type("2\n\n");
   Manager manager(console, sweep, query, tableSetup, Settings{});
   EXPECT_EQ(manager.Run(""), 2);
-  EXPECT_EQ(manager.mode(), 2);
+  EXPECT_EQ(manager.mode(), Mode::kFull);
   EXPECT_EQ(screen.Rows(), std::vector<std::string>{});
   EXPECT_EQ(console.Row(), 40);
   EXPECT_EQ(console.Column(), 1);

@@ -57,6 +57,10 @@ bool Drain(int fd, const std::function<void(std::string_view)>& receiver) {
   }
 }
 
+bool Cancelled(const CaptureOptions& options) {
+  return options.cancel != nullptr && options.cancel->load();
+}
+
 }  // namespace
 
 int SpawnProgram(const std::vector<std::string>& argv, FileActions& files,
@@ -85,8 +89,10 @@ ChildOutcome RunCaptured(const std::vector<std::string>& argv, const CaptureOpti
   posix_spawn_file_actions_addopen(&files.actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&files.actions, output.get(), 1);
   posix_spawn_file_actions_adddup2(&files.actions, errorWrite.get(), 2);
+  // A process group of its own: ending the group ends what the child
+  // started as well.
   pid_t pid = -1;
-  if (!Spawn(argv, files, pid)) return outcome;
+  if (Cancelled(options) || !Spawn(argv, files, pid, POSIX_SPAWN_SETPGROUP)) return outcome;
   outcome.started = true;
   output.Reset();
   errorWrite.Reset();
@@ -99,11 +105,11 @@ ChildOutcome RunCaptured(const std::vector<std::string>& argv, const CaptureOpti
     if (done == pid) break;
     if (done < 0 && errno != EINTR) break;
     SteadyClock::time_point now = SteadyClock::now();
-    if (now >= deadline) {
-      kill(pid, SIGKILL);
+    if (now >= deadline || Cancelled(options)) {
+      kill(-pid, SIGKILL);
       while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
       }
-      outcome.timedOut = true;
+      outcome.timedOut = now >= deadline;
       break;
     }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count() + 1;

@@ -7,6 +7,7 @@
 
 #include <cwchar>
 #include <thread>
+#include <vector>
 
 #include "argument_quoting.h"
 
@@ -48,22 +49,42 @@ Handle OpenNull(DWORD access) {
 }
 
 // Starts argv; the standard handles given are inherited (all three, or
-// none for a child that shares the console).
+// none for a child that shares the console).  Only those three: a child
+// started at the same time by another thread must not inherit the handles
+// of this one (a pipe inherited by the wrong child stays open).
 bool Start(const std::vector<std::string>& argv, HANDLE in, HANDLE out, HANDLE err, DWORD flags,
            PROCESS_INFORMATION& process) {
   if (argv.empty() || argv[0].empty()) return false;
   std::wstring line = Wide(WindowsCommandLine(argv));
-  STARTUPINFOW start{};
-  start.cb = sizeof start;
+  STARTUPINFOEXW start{};
+  start.StartupInfo.cb = sizeof start;
   bool redirect = in != nullptr;
+  std::vector<char> attributeBuffer;
+  HANDLE inherited[3] = {in, out, err};
   if (redirect) {
-    start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdInput = in;
-    start.hStdOutput = out;
-    start.hStdError = err;
+    start.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    start.StartupInfo.hStdInput = in;
+    start.StartupInfo.hStdOutput = out;
+    start.StartupInfo.hStdError = err;
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    attributeBuffer.resize(size);
+    auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBuffer.data());
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return false;
+    // The same handle twice (output and error into one file) is listed once.
+    std::size_t count = out == err ? 2 : 3;
+    if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                   count * sizeof(HANDLE), nullptr, nullptr)) {
+      DeleteProcThreadAttributeList(list);
+      return false;
+    }
+    start.lpAttributeList = list;
+    flags |= EXTENDED_STARTUPINFO_PRESENT;
   }
-  return CreateProcessW(nullptr, line.data(), nullptr, nullptr, redirect ? TRUE : FALSE, flags,
-                        nullptr, nullptr, &start, &process) != 0;
+  BOOL ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, redirect ? TRUE : FALSE, flags,
+                           nullptr, nullptr, &start.StartupInfo, &process);
+  if (redirect) DeleteProcThreadAttributeList(start.lpAttributeList);
+  return ok != 0;
 }
 
 // Hands what waits in the pipe to the receiver; false at its end.
@@ -78,6 +99,10 @@ bool Drain(HANDLE pipe, const std::function<void(std::string_view)>& receiver) {
       return false;
     if (receiver) receiver(std::string_view(buffer, got));
   }
+}
+
+bool Cancelled(const CaptureOptions& options) {
+  return options.cancel != nullptr && options.cancel->load();
 }
 
 }  // namespace
@@ -96,11 +121,22 @@ ChildOutcome RunCaptured(const std::vector<std::string>& argv, const CaptureOpti
   Handle errorWrite(writeEnd);
   SetHandleInformation(errorRead.get(), HANDLE_FLAG_INHERIT, 0);  // ours alone
 
+  // A job of its own, so that ending it ends what the child started too,
+  // and so that the child does not outlive the manager.
+  Handle job(CreateJobObjectW(nullptr, nullptr));
+  if (job.valid()) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  }
   PROCESS_INFORMATION process{};
-  if (!Start(argv, input.get(), output.get(), errorWrite.get(), 0, process))
+  if (Cancelled(options) ||
+      !Start(argv, input.get(), output.get(), errorWrite.get(), CREATE_SUSPENDED, process))
     return outcome;
   outcome.started = true;
   Handle child(process.hProcess);
+  if (job.valid()) AssignProcessToJobObject(job.get(), child.get());
+  ResumeThread(process.hThread);
   CloseHandle(process.hThread);
   output.Reset();
   errorWrite.Reset();
@@ -111,10 +147,11 @@ ChildOutcome RunCaptured(const std::vector<std::string>& argv, const CaptureOpti
   for (;;) {
     if (pipeOpen) pipeOpen = Drain(errorRead.get(), options.errorText);
     if (WaitForSingleObject(child.get(), 10) == WAIT_OBJECT_0) break;
-    if (SteadyClock::now() >= deadline) {
-      TerminateProcess(child.get(), 1);
+    const bool late = SteadyClock::now() >= deadline;
+    if (late || Cancelled(options)) {
+      if (!job.valid() || !TerminateJobObject(job.get(), 1)) TerminateProcess(child.get(), 1);
       WaitForSingleObject(child.get(), INFINITE);
-      outcome.timedOut = true;
+      outcome.timedOut = late;
       break;
     }
   }

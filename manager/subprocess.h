@@ -2,10 +2,11 @@
 // through a shell, so that no character of an argument (a community or a
 // password from the settings file) can run a command.
 //
-// subprocess-posix.cpp implements it with posix_spawn; a Windows file would
-// quote each argument for CreateProcess.
+// subprocess-posix.cpp implements it with posix_spawn, subprocess-win32.cpp
+// with CreateProcess (each argument quoted as the C runtime reads it).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -32,13 +33,18 @@ struct CaptureOptions {
   // A child still running after this long is ended; what it printed so
   // far stays in the output file.
   std::chrono::milliseconds limit{30000};
+  // When this becomes true the child is ended at once (and none is started
+  // once it is).  May be null.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // Runs argv[0] (a path, or a bare name looked up on the search path) with
 // standard input from the null device, standard output into
 // options.output and standard error to options.errorText, and waits for
 // it.  A program that cannot be started leaves the output file empty.
-// When the output file cannot be created the child is not started.
+// When the output file cannot be created the child is not started.  The
+// child runs apart from the terminal's keyboard signals (the manager ends
+// it itself), and ending it ends whatever it started too.
 ChildOutcome RunCaptured(const std::vector<std::string>& argv, const CaptureOptions& options);
 
 // Runs a program on the manager's own terminal (standard input, output

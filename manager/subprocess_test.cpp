@@ -126,11 +126,12 @@ TEST_F(ChildTest, HostileSettingsValuesAreOneArgumentEachAndRunNothing) {
     setup.snmpwalk = recorder;
     setup.velkor = recorder;
     DeviceTable table;
-    table[7].alive = 1;
+    table[7].alive = true;
     Settings settings{value, value};
     // Keep the answer: the recorder's lines become the description.
     std::string recorded;
-    setup.run = [&](const fs::path& program, const ChildCommand& command) {
+    setup.run = [&](const fs::path& program, const ChildCommand& command, const ErrorSink&,
+                    const std::atomic<bool>&) {
       std::vector<std::string> argv = command.words;
       argv[0] = program.string();
       CaptureOptions options;
@@ -138,7 +139,7 @@ TEST_F(ChildTest, HostileSettingsValuesAreOneArgumentEachAndRunNothing) {
       RunCaptured(argv, options);
       recorded += Content(options.output);
     };
-    runQuery(setup, "10.42.23.", kModeFirmware, settings, table);
+    runQuery(setup, "10.42.23.", Mode::kFirmware, settings, table);
     std::string expectedWalk = "<-v>\n<2c>\n<-Ov>\n<-Oq>\n<-c>\n<" + value + ">\n<10.42.23.7>\n<" +
                                std::string(kSystemDescriptionOid) + ">\n";
     EXPECT_EQ(recorded.substr(0, expectedWalk.size()), expectedWalk) << value;
@@ -157,8 +158,8 @@ TEST_F(ChildTest, TheQueryDrawsStandardErrorInTheColourInForce) {
   setup.snmpwalk = walker;
   setup.velkor = velkor;
   DeviceTable table;
-  table[5].alive = 1;
-  runQuery(setup, "10.42.23.", kModeFull, Settings{}, table);
+  table[5].alive = true;
+  runQuery(setup, "10.42.23.", Mode::kFull, Settings{}, table);
   EXPECT_EQ(screen.Row(3), "10.42.23.5   | Ver = Timeout: No Response from 10.42.23.5");
   EXPECT_EQ(screen.Row(4), "UNKNOWN");
   EXPECT_EQ(screen.At(3, 22).foreground, 12);

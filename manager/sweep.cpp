@@ -6,15 +6,12 @@
 
 #include "answers.h"
 #include "echo_status.h"
+#include "text_cells.h"
 #include "worker_group.h"
 
 namespace halvex {
 
 namespace {
-
-std::string RightAligned(const std::string& text, std::size_t width) {
-  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
 
 // Seconds as the console prints a floating-point number: a leading space
 // for a non-negative value, up to 15 significant digits.
@@ -33,16 +30,11 @@ void WriteLiveHostFile(const std::filesystem::path& workDir, const std::string& 
   std::ofstream out(LiveHostFile(workDir, prefix), std::ios::binary | std::ios::trunc);
   if (!out) return;  // no "network" folder: the list is not kept
   for (int n = kFirstHost; n <= kLastHost; ++n) {
-    if (table[n].alive == 1) out << NumberText(n) << "\r\n";
+    if (table[n].alive) out << NumberText(n) << "\r\n";
   }
 }
 
 }  // namespace
-
-std::string NumberText(long long value) {
-  std::string text = value < 0 ? "" : " ";
-  return text += std::to_string(value);
-}
 
 std::string LiveHostLine(int count, const std::string& prefix, int host, int ms) {
   return RightAligned(std::to_string(count), 4) + "    " + prefix + std::to_string(host) + " = " +
@@ -147,7 +139,7 @@ int ShowResults(SweepSetup& setup, const std::string& prefix, DeviceTable& table
   for (int n = kFirstHost; n <= kLastHost; ++n) {
     if (!table[n].replied) continue;
     ++aliveCount;
-    table[n].alive = 1;
+    table[n].alive = true;
     console.Print(LiveHostLine(aliveCount, prefix, n, table[n].pingTime) + "\n");
   }
   return aliveCount;

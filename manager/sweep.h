@@ -55,8 +55,6 @@ int runSweep(SweepSetup& setup, const std::string& prefix, DeviceTable& table);
 // Screen texts of the sweep.
 std::string LiveHostLine(int count, const std::string& prefix, int host, int ms);
 std::string FoundLine(int count, double elapsedSeconds);
-// A number as the console prints numbers: a leading space (or minus sign).
-std::string NumberText(long long value);
 // The live-host list file of a prefix, inside workDir.
 std::filesystem::path LiveHostFile(const std::filesystem::path& workDir, const std::string& prefix);
 

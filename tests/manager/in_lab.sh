@@ -49,6 +49,23 @@ screen() { tmux_ capture-pane -p -t t; }
 colour_row() {
   tmux_ capture-pane -p -e -t t -S $(($1 - 1)) -E $(($1 - 1)) | sed 's/\x1b\[4[0-9]m//g'
 }
+# Lines of capture-pane -e as cells: each character but a blank followed
+# by its foreground and background in braces.  How a terminal's blanks got
+# there (written or erased) does not show, nor the order in which the
+# program drew the cells.
+cell_colours() {
+  perl -ne 'chomp; my ($fg, $bg, $out) = (39, 49, "");
+    while (/\G(?:\e\[([0-9;]*)m|(.))/gcs) {
+      if (defined $1) {
+        for my $c (split /;/, ($1 eq "" ? "0" : $1)) {
+          if ($c == 0) { ($fg, $bg) = (39, 49) }
+          elsif (($c >= 30 && $c <= 39) || ($c >= 90 && $c <= 97)) { $fg = $c }
+          elsif (($c >= 40 && $c <= 49) || ($c >= 100 && $c <= 107)) { $bg = $c }
+        }
+      } else { $out .= $2 eq " " ? " " : "$2\{$fg;$bg\}" }
+    }
+    $out =~ s/ +$//; print "$out\n";'
+}
 # The number of the first screen row that starts with TEXT.
 row_of() { screen | awk -v text="$1" 'index($0, text) == 1 { print NR; exit }'; }
 rows() { screen | sed -n "$1,$2p"; }
@@ -208,6 +225,69 @@ usage)
     "halvex: standard input and output must be a terminal (halvex is a full-screen program)." "$out"
   ;;
 
+options)
+  # Options are read before anything else: a bad one is named on standard
+  # error with the synopsis and ends halvex with 1, without a terminal
+  # (here there is none, so touching it would give another message) and
+  # without a sweep.
+  synopsis=$'usage: halvex [-j N] [address]\n       halvex --inventory [-j N] [--full] [--format csv|json] ADDRESS\n       halvex --help | --version'
+  while IFS='|' read -r args message; do
+    read -r -a words <<<"$args"
+    out=$(cd "$work" && "$halvex" "${words[@]}" </dev/null 2>"$work/err")
+    expect_eq "exit status of halvex $args" 1 "$?"
+    expect_eq "standard output of halvex $args" "" "$out"
+    expect_eq "message of halvex $args" "halvex: $message"$'\n'"$synopsis" "$(cat "$work/err")"
+  done <<'CASES'
+-j 0 10.42.23.1|-j needs a number of units from 1 to 254, not "0"
+-j 255 10.42.23.1|-j needs a number of units from 1 to 254, not "255"
+-j x 10.42.23.1|-j needs a number of units from 1 to 254, not "x"
+10.42.23.1 -j|-j needs a number of units from 1 to 254
+-x 10.42.23.1|unknown option -x
+--jobs 4 10.42.23.1|unknown option --jobs
+--full 10.42.23.1|--full goes with --inventory
+CASES
+  out=$(cd "$work" && "$halvex" --help 10.42.23.1 </dev/null 2>&1)
+  expect_eq "exit status of --help" 0 "$?"
+  expect_eq "--help begins with the synopsis" "$synopsis" "$(head -3 <<<"$out")"
+  grep -q '^  -j N  .*default 32)$' <<<"$out" || fail "--help has no line for -j: $out"
+  out=$(cd "$work" && "$halvex" --version </dev/null 2>&1)
+  expect_eq "exit status of --version" 0 "$?"
+  [[ $out =~ ^halvex\ 0\.99h\ \(unit\ tools\ [0-9.]+\)$ ]] || fail "--version: $out"
+  # -j without an address: the usage text and the questions, as before.
+  start 115x45 "$halvex" -j 4
+  wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
+  expect_eq "usage text" "$(usage_text | sed -n 2p)" "$(rows 2 2)"
+  tmux_ send-keys -t t 1 Enter
+  wait_for "or just RETURN by itself to quit. >" || exit 1
+  tmux_ send-keys -t t Enter
+  expect_eq "exit status without an address" 2 "$(wait_exit)"
+  ;;
+
+interrupt)
+  # Ctrl-C while many hosts are asked at once: halvex ends as interrupted,
+  # the terminal is given back, and neither a child nor a scratch file is
+  # left.  Every walk here hangs after its answer until halvex ends it.
+  mkdir -p "$work/bin"
+  ln -sf "$velkor" "$work/bin/velkor"
+  printf 'oriole,BlueOx\r\n' >"$work/halvex.ini"
+  printf '#!/bin/sh\n%q "$@"\nwhile :; do sleep 0.05; done\n' "$(command -v snmpwalk)" >"$work/bin/snmpwalk"
+  chmod +x "$work/bin/snmpwalk"
+  start 115x45 env PATH="$work/bin:$PATH" "$halvex" 10.42.23.1
+  wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
+  tmux_ send-keys -t t 2 Enter
+  wait_for "10.42.23.1   | Ver =" 30 || exit 1
+  sleep 0.5
+  running() { ps -eo stat=,args= | awk '$1 !~ /^Z/' | grep -E "$work/bin/snmpwalk|snmpwalk -v|velkor .* -sysinfo" | grep -v grep; }
+  [[ -n $(running) ]] || fail "no walk was running"
+  [[ -d $work/tmp ]] || fail "no scratch folder while the query runs"
+  tmux_ send-keys -t t C-c
+  expect_eq "exit status after Ctrl-C" 130 "$(wait_exit)"
+  expect_eq "children left" "" "$(running)"
+  [[ ! -e $work/tmp ]] || fail "scratch files left: $(ls -A "$work/tmp")"
+  expect_eq "modes after Ctrl-C" "0 0 0 0" \
+    "$(tmux_ display -p -t t '#{alternate_on} #{mouse_any_flag} #{mouse_all_flag} #{mouse_sgr_flag}')"
+  ;;
+
 sweep)
   mkdir -p "$work/network"
   printf 'stale\r\n' >"$work/network/10.42.23.txt"
@@ -365,24 +445,24 @@ mouse 4 button 2 row 9 column 2" "$(rows 1 20)"
   ;;
 
 query_full | query_firmware)
-  # velkor comes from the search path; the settings give the lab's
-  # password, so that the units without SNMP answer its system report.
+  # The same query one host at a time (-j 1) and with the default number
+  # of hosts at once: the progress screen and the table are the same,
+  # colours included; only the time differs.  velkor comes from the search
+  # path; the settings give the lab's password, so that the units without
+  # SNMP answer its system report.
   mkdir -p "$work/bin" "$work/network"
   ln -sf "$velkor" "$work/bin/velkor"
   printf 'oriole,BlueOx\r\n' >"$work/halvex.ini"
   # The device table follows the last answer at once; this snmpwalk holds
-  # the walk of HOLD_WALK ("ADDRESS OID") for 4 s after its real answer, so
-  # that the progress lines can be read.
+  # the walk of HOLD_WALK ("ADDRESS OID") after its real answer until the
+  # file "release" appears, so that the progress lines can be read.
   real_walk=$(command -v snmpwalk)
-  printf '#!/bin/sh\n%q "$@"\nstatus=$?\n[ "$7 $8" = "$HOLD_WALK" ] && sleep 4\nexit $status\n' \
-    "$real_walk" >"$work/bin/snmpwalk"
+  printf '#!/bin/sh\n%q "$@"\nstatus=$?\nif [ "$7 $8" = "$HOLD_WALK" ]; then\n  while [ ! -e %q ]; do sleep 0.05; done\nfi\nexit $status\n' \
+    "$real_walk" "$work/release" >"$work/bin/snmpwalk"
   chmod +x "$work/bin/snmpwalk"
   if [[ $case_name == query_full ]]; then
     mode=2
     hold="10.42.23.254 1.3.6.1.3.16313.1.25.2.2"  # the last walk of all
-    # An operator's own folder named tmp keeps what it holds.
-    mkdir -p "$work/tmp"
-    echo mine >"$work/tmp/notes.txt"
     expected=(
       "10.42.23.1   | Ver = Unit 2.6.0 build 480...     3    87  -54  -99"
       "10.42.23.2   | Ver = Unit 2.6.0 build 480..."
@@ -401,7 +481,6 @@ query_full | query_firmware)
     # The last host's line is complete only after its one walk, after which
     # the table comes at once: hold the walk before it.
     hold="10.42.23.200 1.3.6.1.2.1.1.1"
-    rm -rf "$work/tmp"
     expected=(
       "10.42.23.1   | Ver = Unit 2.6.0 build 480..."
       "10.42.23.2   | Ver = Unit 2.6.0 build 480..."
@@ -416,38 +495,71 @@ query_full | query_firmware)
       "10.42.23.200 | Ver ="
     )
   fi
-  start 115x45 env PATH="$work/bin:$PATH" HOLD_WALK="$hold" "$halvex" 10.42.23.1
-  wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
-  tmux_ send-keys -t t $mode Enter
-  wait_for "Checking CPEs 10.42.23.x/24. CRTL-BREAK to abort." 20 || exit 1
-  # Three units without SNMP cost a walk's time-out each.
-  wait_for "${expected[-1]}" 60 || exit 1
-  top=$(row_of "Checking CPEs")
-  expect_eq "rule" "$(printf '=%.0s' {1..50})" "$(rows $((top + 1)) $((top + 1)))"
-  expect_eq "progress lines" "$(printf '%s\n' "${expected[@]}")" \
-    "$(rows $((top + 2)) $((top + 1 + ${#expected[@]})))"
-  # The heading in yellow; a walk's error in light red while it runs.
-  [[ $(colour_row "$top") == $'\e[93mChecking CPEs'* ]] || fail "heading colour: $(colour_row "$top" | cat -v)"
-  [[ $(colour_row "$(row_of "10.42.23.9 ")") == *$'\e[91mTimeout: No Response'* ]] ||
-    fail "time-out colour: $(colour_row "$(row_of "10.42.23.9 ")" | cat -v)"
-  if ((mode == 2)); then
-    # More than one registration in magenta, one in the line's yellow.
-    [[ $(colour_row "$(row_of "10.42.23.1 ")") == *$'\e[95m 3 '* ]] ||
-      fail "registrations colour: $(colour_row "$(row_of "10.42.23.1 ")" | cat -v)"
-    [[ $(colour_row "$(row_of "10.42.23.5 ")") != *$'\e[95m'* ]] || fail "one registration in magenta"
-  fi
-  # The table follows the query; the scratch folder is cleaned by then.
-  wait_table 20 || exit 1
-  if ((mode == 2)); then
-    expect_eq "the foreign file" "mine" "$(cat "$work/tmp/notes.txt")"
-    expect_eq "nothing of the query left in tmp" "notes.txt" "$(ls -A "$work/tmp")"
-  else
-    [[ ! -e $work/tmp ]] || fail "the scratch folder is still there: $(ls -A "$work/tmp")"
-  fi
-  tmux_ send-keys -t t Escape
-  wait_for "or just RETURN by itself to quit. >" || exit 1
-  tmux_ send-keys -t t x Enter
-  expect_eq "exit status" 0 "$(wait_exit)"
+  whole_screen() {  # [FIRST-ROW]: the rows, each visible character with its colours
+    local r
+    for r in $(seq "${1:-1}" 45); do
+      tmux_ capture-pane -p -e -t t -S $((r - 1)) -E $((r - 1))
+    done | cell_colours
+  }
+  declare -A progress_screen table_screen took
+  for jobs in 1 default; do
+    rm -f "$work/release"
+    if [[ $jobs == 1 ]]; then
+      # An operator's own folder named tmp keeps what it holds.
+      mkdir -p "$work/tmp"
+      echo mine >"$work/tmp/notes.txt"
+      start 115x45 env PATH="$work/bin:$PATH" HOLD_WALK="$hold" "$halvex" -j 1 10.42.23.1
+    else
+      rm -rf "$work/tmp"
+      start 115x45 env PATH="$work/bin:$PATH" HOLD_WALK="$hold" "$halvex" 10.42.23.1
+    fi
+    wait_for " Select 1=Firmware Mode, 2=Full Mode" || exit 1
+    tmux_ send-keys -t t $mode Enter
+    began=$(date +%s%3N)
+    wait_for "Checking CPEs 10.42.23.x/24. CRTL-BREAK to abort." 20 || exit 1
+    # Three units without SNMP cost a walk's time-out each.
+    wait_for "${expected[-1]}" 60 || exit 1
+    took[$jobs]=$(($(date +%s%3N) - began))
+    top=$(row_of "Checking CPEs")
+    expect_eq "rule ($jobs)" "$(printf '=%.0s' {1..50})" "$(rows $((top + 1)) $((top + 1)))"
+    expect_eq "progress lines ($jobs)" "$(printf '%s\n' "${expected[@]}")" \
+      "$(rows $((top + 2)) $((top + 1 + ${#expected[@]})))"
+    # The heading in yellow; a walk's error in light red while it runs.
+    [[ $(colour_row "$top") == $'\e[93mChecking CPEs'* ]] || fail "heading colour: $(colour_row "$top" | cat -v)"
+    [[ $(colour_row "$(row_of "10.42.23.9 ")") == *$'\e[91mTimeout: No Response'* ]] ||
+      fail "time-out colour: $(colour_row "$(row_of "10.42.23.9 ")" | cat -v)"
+    if ((mode == 2)); then
+      # More than one registration in magenta, one in the line's yellow.
+      [[ $(colour_row "$(row_of "10.42.23.1 ")") == *$'\e[95m 3 '* ]] ||
+        fail "registrations colour: $(colour_row "$(row_of "10.42.23.1 ")" | cat -v)"
+      [[ $(colour_row "$(row_of "10.42.23.5 ")") != *$'\e[95m'* ]] || fail "one registration in magenta"
+    fi
+    # The query's part of the screen (the sweep's times above it vary).
+    progress_screen[$jobs]=$(whole_screen "$top")
+    touch "$work/release"
+    # The table follows the query; the scratch folder is cleaned by then.
+    wait_table 20 || exit 1
+    table_screen[$jobs]=$(whole_screen)
+    if [[ $jobs == 1 ]]; then
+      expect_eq "the foreign file" "mine" "$(cat "$work/tmp/notes.txt")"
+      expect_eq "nothing of the query left in tmp" "notes.txt" "$(ls -A "$work/tmp")"
+    else
+      [[ ! -e $work/tmp ]] || fail "the scratch folder is still there: $(ls -A "$work/tmp")"
+    fi
+    tmux_ send-keys -t t Escape
+    wait_for "or just RETURN by itself to quit. >" || exit 1
+    tmux_ send-keys -t t x Enter
+    expect_eq "exit status" 0 "$(wait_exit)"
+    tmux_ kill-server
+  done
+  expect_eq "the progress screen, -j 1 and the default" "${progress_screen[1]}" "${progress_screen[default]}"
+  # The PING column (magenta) may differ by a millisecond from one sweep to
+  # the next.
+  ping_free() { sed -E 's/([0-9]\{95;[0-9]+\})+/N/g' <<<"$1"; }
+  expect_eq "the table, -j 1 and the default" "$(ping_free "${table_screen[1]}")" \
+    "$(ping_free "${table_screen[default]}")"
+  echo "query until the last line: ${took[1]} ms with -j 1, ${took[default]} ms with the default"
+  ((took[default] < took[1])) || fail "the default is not faster than -j 1"
   ;;
 
 table)
