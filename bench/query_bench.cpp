@@ -2,11 +2,13 @@
 // (lab/measure-query.sh), it queries a lab's units several times with the
 // real snmpwalk, snmpd agents and velkor, and prints per run the whole
 // query, the manager's own processor time (its threads, not its
-// children), also per host, and the peak memory of the manager and its
-// children together (the resident sizes of the process tree, sampled).
+// children), also per host, the children's processor time, and the peak
+// memory of the manager and its children together (the resident sizes of
+// the process tree, sampled).
 //
 //   query_bench [--runs N] [--mode 1|2] [--jobs N] PREFIX HOST...
 #include <sys/resource.h>
+#include <time.h>
 
 #include <atomic>
 #include <chrono>
@@ -28,9 +30,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double OwnCpuSeconds() {
+double CpuSeconds(int who) {
   rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
+  getrusage(who, &usage);
   auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
@@ -97,7 +99,8 @@ int main(int argc, char** argv) {
   }
   Settings settings;
   settings.password = std::getenv("QUERY_BENCH_PASSWORD") ? std::getenv("QUERY_BENCH_PASSWORD") : "";
-  std::printf("run  hosts  jobs  whole-s  manager-cpu-ms  manager-ms/host  peak-tree-MiB\n");
+  std::printf(
+      "run  hosts  jobs  whole-s  manager-cpu-ms  manager-ms/host  children-cpu-s  peak-tree-MiB\n");
   for (int run = 1; run <= runs; ++run) {
     MemoryScreen screen;
     Console console(screen);
@@ -107,24 +110,28 @@ int main(int argc, char** argv) {
     for (int h : hosts) table[h].alive = true;
     std::atomic<bool> sampling{true};
     long peak = 0;
+    double samplerCpu = 0;  // the sampler's own time is not the manager's
     std::thread sampler([&] {
       while (sampling) {
         peak = std::max(peak, TreeKilobytes());
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
       }
+      timespec t{};
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+      samplerCpu = static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
     });
-    const double cpuBefore = OwnCpuSeconds();
+    const double cpuBefore = CpuSeconds(RUSAGE_SELF);
+    const double childrenBefore = CpuSeconds(RUSAGE_CHILDREN);
     Clock::time_point start = Clock::now();
     runQuery(setup, prefix, mode, settings, table);
     double whole = std::chrono::duration<double>(Clock::now() - start).count();
     sampling = false;
     sampler.join();
-    // The sampler's own work is not the manager's: it is left out by
-    // measuring it alone afterwards would be no better; it is small
-    // (a /proc walk every 25 ms) and counted in.
-    double own = (OwnCpuSeconds() - cpuBefore) * 1000;
-    std::printf("%3d  %5zu  %4d  %7.3f  %14.1f  %15.3f  %13.1f\n", run, hosts.size(), jobs, whole,
-                own, own / static_cast<double>(hosts.size()), static_cast<double>(peak) / 1024);
+    double own = (CpuSeconds(RUSAGE_SELF) - cpuBefore - samplerCpu) * 1000;
+    double children = CpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
+    std::printf("%3d  %5zu  %4d  %7.3f  %14.1f  %15.3f  %14.2f  %13.1f\n", run, hosts.size(), jobs,
+                whole, own, own / static_cast<double>(hosts.size()), children,
+                static_cast<double>(peak) / 1024);
   }
   return 0;
 }

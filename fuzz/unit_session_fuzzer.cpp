@@ -1,7 +1,10 @@
 // unitsim's handling of one connection, the client's bytes taken from the
 // fuzz input.  The harness answers the hello with a correct login when the
 // first byte is even (so that requests and their data are reached), else
-// the input starts with the login frame itself.
+// the input starts with the login frame itself.  The first byte's other
+// bits choose the unit: a plain one, or one with a fault of the field (a
+// failing flash, one that keeps its old firmware, one that drops uploads)
+// or a paced link.
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,7 +23,17 @@
 
 namespace {
 
-std::unique_ptr<unitsim::Unit> g_unit;
+// The units the first byte chooses from, by the keys that set them apart.
+constexpr const char* kProfiles[] = {
+    "",
+    "flash_fails = true\n",
+    "keeps_old_firmware = true\ninstall_uploads = true\n",
+    "upload_drop_after_bytes = 3000\n",
+    "link_kbit = 10000000\nhardware = \"CPE-220\"\ninstall_uploads = true\n",
+};
+constexpr std::size_t kProfileCount = sizeof kProfiles / sizeof kProfiles[0];
+
+std::unique_ptr<unitsim::Unit> g_units[kProfileCount];
 std::unique_ptr<unitsim::RequestLog> g_log;
 std::FILE* g_log_file = nullptr;
 
@@ -39,16 +52,19 @@ bool ReadExact(int fd, std::uint8_t* buffer, std::size_t count) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char pattern[] = "/tmp/unit-session-fuzz-XXXXXX";
   std::filesystem::path folder = mkdtemp(pattern);
-  std::string text = "[defaults]\npassword = \"BlueOx\"\nflash_step_ms = 0\nflash_steps = 2\n"
-                     "throughput_limit_kbit = 0\nreboot_seconds = 0\n"
-                     "[[unit]]\naddress = \"127.0.0.1\"\nname = \"fuzz\"\n"
-                     "[[unit.card]]\ndevice = \"wlan0\"\nmode = \"master\"\n"
-                     "[[unit.card.station]]\nname = \"cpe\"\n"
-                     "[[unit.ppp]]\nuser = \"alice\"\nip = \"10.5.0.9\"\n"
-                     "[[unit.hotspot]]\nuser = \"bob\"\nip = \"10.5.50.2\"\n";
-  unitsim::LabDescription lab = unitsim::ParseDescription(text, "fuzz.toml", folder);
-  lab.units[0].settings.state = folder / "state";
-  g_unit = std::make_unique<unitsim::Unit>(lab.units[0]);
+  for (std::size_t i = 0; i < kProfileCount; ++i) {
+    std::string text = "[defaults]\npassword = \"BlueOx\"\nflash_step_ms = 0\nflash_steps = 2\n"
+                       "throughput_limit_kbit = 0\nreboot_seconds = 0\n"
+                       "[[unit]]\naddress = \"127.0.0.1\"\nname = \"fuzz\"\n" +
+                       std::string(kProfiles[i]) +
+                       "[[unit.card]]\ndevice = \"wlan0\"\nmode = \"master\"\n"
+                       "[[unit.card.station]]\nname = \"cpe\"\n"
+                       "[[unit.ppp]]\nuser = \"alice\"\nip = \"10.5.0.9\"\n"
+                       "[[unit.hotspot]]\nuser = \"bob\"\nip = \"10.5.50.2\"\n";
+    unitsim::LabDescription lab = unitsim::ParseDescription(text, "fuzz.toml", folder);
+    lab.units[0].settings.state = folder / ("state" + std::to_string(i));
+    g_units[i] = std::make_unique<unitsim::Unit>(lab.units[0]);
+  }
   g_log_file = std::fopen("/dev/null", "w");
   g_log = std::make_unique<unitsim::RequestLog>(g_log_file);
   return 0;
@@ -88,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   unitsim::SessionLimits limits;
   limits.login = std::chrono::milliseconds(2000);
   limits.idle = std::chrono::milliseconds(2000);
-  unitsim::ServeConnection(*g_unit, fds[1], "127.0.0.1:856", "fuzz", *g_log, limits);
+  unitsim::Unit& unit = *g_units[(data[0] >> 1) % kProfileCount];
+  unitsim::ServeConnection(unit, fds[1], "127.0.0.1:856", "fuzz", *g_log, limits);
   shutdown(fds[1], SHUT_RDWR);
   client.join();
   close(fds[0]);

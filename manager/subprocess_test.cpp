@@ -87,8 +87,17 @@ TEST_F(ChildTest, AnOutputFileThatCannotBeMadeRunsNothing) {
   EXPECT_FALSE(fs::exists(marker));
 }
 
-TEST_F(ChildTest, AChildPastItsTimeIsEndedAndKeepsWhatItPrinted) {
-  fs::path program = Script("slow", "echo partial\nexec sleep 30\n");
+// A process that is gone, or a zombie waiting for its parent.
+bool Ended(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return true;
+  return line.substr(line.rfind(')') + 2, 1) == "Z";
+}
+
+TEST_F(ChildTest, AChildPastItsTimeIsEndedWithWhatItStartedAndKeepsWhatItPrinted) {
+  fs::path program =
+      Script("slow", "echo partial\nsleep 30 &\necho $! >" + (dir / "pid").string() + "\nwait\n");
   CaptureOptions options;
   options.output = dir / "answer.txt";
   options.limit = std::chrono::milliseconds(1500);  // time enough to print, even under load
@@ -98,6 +107,46 @@ TEST_F(ChildTest, AChildPastItsTimeIsEndedAndKeepsWhatItPrinted) {
   EXPECT_TRUE(outcome.timedOut);
   EXPECT_LT(took, std::chrono::seconds(10));
   EXPECT_EQ(Content(options.output), "partial\n");
+  pid_t sleeper = std::stoi(Content(dir / "pid"));
+  for (int i = 0; i < 100 && !Ended(sleeper); ++i) usleep(20000);
+  EXPECT_TRUE(Ended(sleeper));
+}
+
+// Hosts whose children cannot start, hang past their time or all time out
+// do not hold up the others: every host is asked and drawn in order.
+TEST_F(ChildTest, AQueryGoesOnPastChildrenThatFailOrHang) {
+  fs::path walker = Script("snmpwalk",
+                           "[ \"$7\" = 10.42.23.7 ] && exec sleep 30\n"
+                           "echo \"Timeout: No Response from $7\" >&2\nsleep 0.1\nexit 1\n");
+  MemoryScreen screen;
+  Console console(screen);
+  QuerySetup setup(console);
+  setup.workDir = dir;
+  setup.snmpwalk = walker;
+  setup.velkor = dir / "no-such-velkor";
+  setup.childLimit = std::chrono::milliseconds(500);
+  setup.interruptNoted = [] { return 0; };
+  DeviceTable table;
+  for (int h = kFirstHost; h <= kLastHost; ++h) table[h].alive = true;
+  auto start = std::chrono::steady_clock::now();
+  runQuery(setup, "10.42.23.", Mode::kFull, Settings{}, table);
+  // One after another this would take 25 s and more.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+  std::vector<std::string> lines = screen.scrolledOff;
+  for (const std::string& row : screen.Rows()) lines.push_back(row);
+  std::vector<std::string> hosts;
+  for (const std::string& line : lines) {
+    if (line.find(" | Ver = ") != std::string::npos) hosts.push_back(line.substr(0, line.find(' ')));
+  }
+  // Host 7 printed nothing after its address, so host 8's line is drawn
+  // over it, as with any host that prints nothing.
+  std::vector<std::string> expected;
+  for (int h = kFirstHost; h <= kLastHost; ++h) {
+    if (h != 7) expected.push_back("10.42.23." + std::to_string(h));
+    EXPECT_EQ(table[h].firmware, "UNKNOWN") << h;
+  }
+  EXPECT_EQ(hosts, expected);
+  EXPECT_FALSE(fs::exists(dir / "tmp"));
 }
 
 TEST_F(ChildTest, AChildThatClosesItsErrorOutputEarlyIsStillWaitedFor) {

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   libtomlplusplus-dev
   libncurses-dev
-  tmux iproute2 util-linux procps
+  tmux iproute2 iputils-ping util-linux procps python3
   snmp snmpd
   dpkg-dev groff-base man-db
 )

@@ -20,6 +20,7 @@ template <typename Next>
 bool SendBatches(Channel& channel, std::uint64_t size, Next next) {
   std::vector<std::uint8_t> batch(kBlocksPerBatch * kDataBlockSize);
   std::uint64_t left = size;
+  bool first = true;
   while (left > 0) {
     std::size_t used = 0;
     for (std::size_t i = 0; i < kBlocksPerBatch && left > 0; ++i) {
@@ -32,7 +33,10 @@ bool SendBatches(Channel& channel, std::uint64_t size, Next next) {
       used += kDataBlockSize;
       left -= got;
     }
-    if (!channel.Send(std::span(batch.data(), used))) return false;
+    // The first batch is the message; the rest follow without a new delay.
+    std::span<const std::uint8_t> bytes(batch.data(), used);
+    if (!(first ? channel.Send(bytes) : channel.SendMore(bytes))) return false;
+    first = false;
   }
   return true;
 }
@@ -46,17 +50,32 @@ const char* BlockResultText(BlockResult result) {
     case BlockResult::kMalformed: return "malformed block";
     case BlockResult::kOverrun: return "blocks past the announced size";
     case BlockResult::kRefused: return "not stored";
+    case BlockResult::kDropped: return "connection dropped on purpose";
   }
   return "?";
 }
 
-BlockResult ReceiveBlocks(Channel& channel, std::uint32_t total, const BlockSink& sink) {
+bool IsRefusal(BlockResult result) {
+  return result != BlockResult::kComplete && result != BlockResult::kBroken &&
+         result != BlockResult::kDropped;
+}
+
+BlockResult ReceiveBlocks(Channel& channel, std::uint32_t total, const BlockSink& sink,
+                          std::int64_t drop_after_bytes) {
   std::vector<std::uint8_t> batch(kBlocksPerBatch * kDataBlockSize);
   std::uint32_t left = total;
+  std::uint64_t taken = 0;
   while (left > 0) {
     std::size_t due = (left + kBlockPayloadSize - 1) / kBlockPayloadSize;
     std::size_t count = std::min(due, kBlocksPerBatch) * kDataBlockSize;
+    if (drop_after_bytes >= 0 && taken + count > static_cast<std::uint64_t>(drop_after_bytes)) {
+      // The bytes before the drop are taken; the connection ends there.
+      std::size_t last = static_cast<std::size_t>(static_cast<std::uint64_t>(drop_after_bytes) - taken);
+      channel.ReceiveExact(batch.data(), last);
+      return BlockResult::kDropped;
+    }
     if (!channel.ReceiveExact(batch.data(), count)) return BlockResult::kBroken;
+    taken += count;
     for (std::size_t at = 0; at < count; at += kDataBlockSize) {
       std::uint16_t length = protocol::GetU16(batch.data() + at);
       if (length == 0 || length > kBlockPayloadSize) return BlockResult::kMalformed;

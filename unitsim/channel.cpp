@@ -1,12 +1,38 @@
 #include "channel.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace unitsim {
 
+namespace {
+
+// The most a paced link moves in one piece.
+constexpr std::size_t kMostPaced = 64 * 1024;
+
+}  // namespace
+
+void Channel::SetLink(std::chrono::milliseconds reply_delay, std::uint32_t link_kbit) {
+  reply_delay_ = reply_delay;
+  send_pace_ = Pace(link_kbit);
+  receive_pace_ = Pace(link_kbit);
+}
+
 bool Channel::Send(std::span<const std::uint8_t> bytes) {
-  if (!sock::SendAll(socket_, bytes)) return false;
-  sent_ += bytes.size();
+  if (reply_delay_.count() > 0) std::this_thread::sleep_for(reply_delay_);
+  return SendMore(bytes);
+}
+
+bool Channel::SendMore(std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    std::size_t piece = send_pace_.Chunk(1, kMostPaced);
+    if (!send_pace_.limited()) piece = bytes.size();
+    piece = std::min(piece, bytes.size());
+    send_pace_.Before(sent_);
+    if (!sock::SendAll(socket_, bytes.first(piece))) return false;
+    sent_ += piece;
+    bytes = bytes.subspan(piece);
+  }
   return true;
 }
 
@@ -18,7 +44,9 @@ bool Channel::ReceiveExact(std::uint8_t* buffer, std::size_t count) {
     if (left <= 0) return false;
     if (!sock::WaitReadable(socket_, static_cast<int>(std::min<long long>(left, 1 << 30))))
       return false;
-    long n = sock::ReceiveSome(socket_, buffer + last_received_, count - last_received_);
+    receive_pace_.Before(received_);
+    std::size_t want = std::min(count - last_received_, receive_pace_.Chunk(1, kMostPaced));
+    long n = sock::ReceiveSome(socket_, buffer + last_received_, want);
     if (n <= 0) return false;
     last_received_ += static_cast<std::size_t>(n);
     received_ += static_cast<std::uint64_t>(n);

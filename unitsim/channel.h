@@ -1,6 +1,7 @@
 // One client connection as the actions see it: exact receives, whole
 // sends, and the protocol's replies and data blocks.  It counts the bytes
-// moved for the request log.
+// moved for the request log.  A unit far away answers each message late
+// and moves its bytes no faster than its radio link (SetLink).
 #pragma once
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <string_view>
 
 #include "frames.h"
+#include "pace.h"
 #include "server_socket.h"
 
 namespace unitsim {
@@ -27,7 +29,14 @@ class Channel {
   // login's); Clock::time_point::max() for none.
   void SetDeadline(Clock::time_point deadline) { deadline_ = deadline; }
 
+  // Every message the unit sends waits reply_delay first; the bytes go
+  // both ways at no more than link_kbit (0: as fast as they can).
+  void SetLink(std::chrono::milliseconds reply_delay, std::uint32_t link_kbit);
+
+  // A message: waits the reply delay, then sends it whole.
   bool Send(std::span<const std::uint8_t> bytes);
+  // More of the message just sent (a download's later blocks): no delay.
+  bool SendMore(std::span<const std::uint8_t> bytes);
   // Fails when the peer closes, errs or is not done by the message's time
   // or the deadline before count bytes came; last_received() then tells
   // how many did.
@@ -47,6 +56,9 @@ class Channel {
  private:
   sock::Handle socket_;
   std::chrono::milliseconds idle_;
+  std::chrono::milliseconds reply_delay_{0};
+  Pace send_pace_;
+  Pace receive_pace_;
   Clock::time_point deadline_ = Clock::time_point::max();
   std::size_t last_received_ = 0;
   std::uint64_t sent_ = 0;

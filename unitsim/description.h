@@ -65,6 +65,13 @@ struct UnitSettings {
   bool old_server = false;          // refuses the reports: "Command not supported"
   bool silent_server = false;       // closes each connection before its greeting
 
+  // Faults of the field and far links (fault_keys.cpp).
+  bool flash_fails = false;         // the flash write fails: "Action Failed"
+  bool keeps_old_firmware = false;  // says yes to an image, keeps running the old one
+  std::int64_t upload_drop_after_bytes = -1;  // closes an upload after this many bytes; -1: never
+  std::uint32_t reply_delay_ms = 0;  // every message waits this long first
+  std::uint32_t link_kbit = 0;       // the bytes go no faster; 0: as fast as they can
+
   UnitSettings();  // fills the built-in templates
 };
 

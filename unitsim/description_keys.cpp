@@ -88,8 +88,8 @@ bool BasicKeys(const KeySite& site, UnitSettings& s) {
 }
 
 std::span<const KeyGroup> KeyGroups() {
-  static constexpr std::array<KeyGroup, 4> kGroups = {BasicKeys, TransferKeys, LiveKeys,
-                                                       AgentKeys};
+  static constexpr std::array<KeyGroup, 5> kGroups = {BasicKeys, TransferKeys, LiveKeys,
+                                                       AgentKeys, FaultKeys};
   return kGroups;
 }
 

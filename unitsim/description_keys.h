@@ -58,6 +58,10 @@ bool TransferKeys(const KeySite& site, UnitSettings& settings);
 // old_server, silent_server.
 bool AgentKeys(const KeySite& site, UnitSettings& settings);
 
+// Faults and far links: flash_fails, keeps_old_firmware,
+// upload_drop_after_bytes, reply_delay_ms, link_kbit.
+bool FaultKeys(const KeySite& site, UnitSettings& settings);
+
 // Placeholders allowed in the description, and in the two reports.
 std::span<const std::string_view> DescriptionPlaceholders();
 std::span<const std::string_view> ReportPlaceholders();

@@ -6,6 +6,9 @@
 // writing, 1 verifying; DONE of TOTAL kilobytes), paced by the
 // description's flash_step_ms, and finally "done".  The installed version
 // then comes from the image header (firmware_image.h) and survives restarts.
+// An image made for other hardware is refused once it is in.  The faults of
+// the description make the flash fail, drop the upload part way, or leave
+// the unit on its old firmware after it said yes.
 #include <algorithm>
 #include <chrono>
 #include <string>
@@ -22,6 +25,7 @@ namespace unitsim {
 namespace {
 
 constexpr std::uint32_t kBootRomKilobytes = 256;
+constexpr int kFailingBlock = 37;
 
 class Flasher {
  public:
@@ -37,8 +41,10 @@ class Flasher {
     return delivered_;
   }
 
-  bool Step(int target, int phase, std::uint32_t total) {
-    for (std::uint32_t i = 0; i <= settings_.flash_steps; ++i) {
+  // The progress messages of one step, up to `part` of them (all by
+  // default).
+  bool Step(int target, int phase, std::uint32_t total, std::uint32_t part = ~0u) {
+    for (std::uint32_t i = 0; i <= std::min(settings_.flash_steps, part); ++i) {
       auto done = static_cast<std::uint32_t>(static_cast<std::uint64_t>(total) * i /
                                              settings_.flash_steps);
       if (!Say(protocol::FlashProgressText(target, phase, done, total))) return false;
@@ -52,7 +58,8 @@ class Flasher {
   bool delivered_ = true;
 };
 
-// The whole display; false when the client went away during it.
+// The whole display; false when the client went away during it.  A flash
+// that fails stops part way through writing, says so, and ends.
 bool Flash(Channel& channel, const UnitSettings& settings, std::uint32_t size,
            const std::optional<ImageVersion>& version) {
   Flasher flasher(channel, settings);
@@ -61,9 +68,13 @@ bool Flash(Channel& channel, const UnitSettings& settings, std::uint32_t size,
   std::string image = version ? "Image holds firmware " + version->version + " build " +
                                     version->build
                               : "Image carries no version header";
-  bool ok = flasher.Say("Checking image") && flasher.Say(image) &&
-            flasher.Say("Erasing flash") && flasher.Step(0, 0, kilobytes) &&
-            flasher.Step(0, 1, kilobytes);
+  bool ok = flasher.Say("Checking image") && flasher.Say(image) && flasher.Say("Erasing flash");
+  if (settings.flash_fails) {
+    return ok && flasher.Step(0, 0, kilobytes, settings.flash_steps / 3) &&
+           flasher.Say("Flash write failed at block " + std::to_string(kFailingBlock)) &&
+           flasher.Say(std::string(protocol::kFlashDone));
+  }
+  ok = ok && flasher.Step(0, 0, kilobytes) && flasher.Step(0, 1, kilobytes);
   if (ok && settings.flash_bootrom) {
     ok = flasher.Say("Updating boot ROM") && flasher.Step(1, 0, kBootRomKilobytes) &&
          flasher.Step(1, 1, kBootRomKilobytes);
@@ -98,24 +109,34 @@ Outcome HandleFirmware(ActionContext& context) {
   if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
 
   std::string head;
-  BlockResult result = ReceiveBlocks(context.channel, size, [&](const std::uint8_t* data,
-                                                                std::size_t count) {
-    std::size_t keep = std::min(count, kImageHeaderLimit - head.size());
-    head.append(reinterpret_cast<const char*>(data), keep);
-    return true;
-  });
+  BlockResult result = ReceiveBlocks(
+      context.channel, size,
+      [&](const std::uint8_t* data, std::size_t count) {
+        std::size_t keep = std::min(count, kImageHeaderLimit - head.size());
+        head.append(reinterpret_cast<const char*>(data), keep);
+        return true;
+      },
+      s.upload_drop_after_bytes);
   if (result != BlockResult::kComplete) {
     context.notes.push_back(std::string("image ") + BlockResultText(result));
-    if (result != BlockResult::kBroken) context.channel.SendReply(protocol::kStatusFailed);
+    if (IsRefusal(result)) context.channel.SendReply(protocol::kStatusFailed);
     return Outcome::kClose;
   }
   std::optional<ImageVersion> version = ReadImageHeader(head);
   context.notes.push_back(version ? "image of " + version->version + " build " + version->build
                                   : std::string("image without a version header"));
-  if (!(context.request.flags & protocol::kOptionApply)) {
-    if (s.install_uploads && version) {
+  if (version && !FitsHardware(*version, s.hardware)) {
+    return refuse(protocol::kStatusFailed,
+                  "image made for " + version->hardware + ", this unit is " + s.hardware);
+  }
+  const bool apply = (context.request.flags & protocol::kOptionApply) != 0;
+  if (!apply) {
+    if (s.flash_fails) return refuse(protocol::kStatusFailed, "flash write failed");
+    if (s.install_uploads && version && !s.keeps_old_firmware) {
       Install(unit, *version);
       context.notes.push_back("image installed without the flashing display");
+    } else if (s.install_uploads && version) {
+      context.notes.push_back("image taken, old firmware kept");
     } else {
       context.notes.push_back("image kept, not applied");
     }
@@ -125,7 +146,13 @@ Outcome HandleFirmware(ActionContext& context) {
   if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
   // The unit flashes the image whether or not the client stays to watch.
   bool watched = Flash(context.channel, s, size, version);
-  if (version) Install(unit, *version);
+  if (s.flash_fails) {
+    context.notes.push_back("flash write failed");
+    if (watched) context.channel.SendReply(protocol::kStatusFailed);
+    return Outcome::kClose;
+  }
+  if (version && !s.keeps_old_firmware) Install(unit, *version);
+  if (s.keeps_old_firmware) context.notes.push_back("old firmware kept");
   context.notes.push_back(watched ? "flashed" : "flashed, client gone during the display");
   return watched ? Outcome::kFinish : Outcome::kClose;
 }

@@ -11,17 +11,22 @@ bool IsNameCharacter(char c) {
          c == '_' || c == '-';
 }
 
-// A word of 1 to `most` name characters ending at `end`; advances past the
-// terminator.
+// A word of 1 to `most` name characters ending at one of `ends`; advances
+// past the terminator, which `ended` receives.
 std::optional<std::string> Word(std::string_view text, std::size_t& pos, std::size_t most,
-                                char end) {
+                                std::string_view ends, char& ended) {
   std::size_t start = pos;
   while (pos < text.size() && IsNameCharacter(text[pos])) ++pos;
   std::size_t length = pos - start;
-  if (length == 0 || length > most || pos >= text.size() || text[pos] != end) return std::nullopt;
-  ++pos;
+  if (length == 0 || length > most || pos >= text.size() ||
+      ends.find(text[pos]) == std::string_view::npos) {
+    return std::nullopt;
+  }
+  ended = text[pos++];
   return std::string(text.substr(start, length));
 }
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -29,15 +34,29 @@ std::optional<ImageVersion> ReadImageHeader(std::string_view start) {
   std::string_view head = start.substr(0, kImageHeaderLimit);
   if (head.substr(0, kMagic.size()) != kMagic) return std::nullopt;
   std::size_t pos = kMagic.size();
-  auto version = Word(head, pos, 31, ' ');
+  char ended = 0;
+  auto version = Word(head, pos, 31, " ", ended);
   if (!version) return std::nullopt;
-  auto build = Word(head, pos, 15, '\n');
+  auto build = Word(head, pos, 15, " \n", ended);
   if (!build) return std::nullopt;
-  return ImageVersion{*version, *build};
+  if (ended == '\n') return ImageVersion{*version, *build, {}};
+  auto hardware = Word(head, pos, 15, "\n", ended);
+  if (!hardware) return std::nullopt;
+  return ImageVersion{*version, *build, *hardware};
+}
+
+bool FitsHardware(const ImageVersion& image, std::string_view hardware) {
+  if (image.hardware.empty()) return true;
+  if (image.hardware.size() != hardware.size()) return false;
+  for (std::size_t i = 0; i < hardware.size(); ++i) {
+    if (Lower(image.hardware[i]) != Lower(hardware[i])) return false;
+  }
+  return true;
 }
 
 std::string MakeImageHeader(const ImageVersion& version) {
-  return std::string(kMagic) + version.version + " " + version.build + "\n";
+  return std::string(kMagic) + version.version + " " + version.build +
+         (version.hardware.empty() ? "" : " " + version.hardware) + "\n";
 }
 
 }  // namespace unitsim

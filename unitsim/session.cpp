@@ -89,6 +89,8 @@ void ServeConnection(Unit& unit, sock::Handle socket, const std::string& listen,
                      std::atomic<bool>* logged_in) {
   Channel channel(socket, limits.idle);
   channel.SetDeadline(Channel::Clock::now() + limits.login);
+  const UnitSettings& settings = unit.description.settings;
+  channel.SetLink(std::chrono::milliseconds(settings.reply_delay_ms), settings.link_kbit);
   std::vector<std::string> notes;
   try {
     Converse(unit, channel, notes, logged_in);

@@ -19,6 +19,7 @@ void ServerFixture::Serve(const std::string& text, ServerOptions options) {
 void ServerFixture::TearDown() {
   server_.reset();
   if (log_file_ != nullptr) std::fclose(log_file_);
+  log_file_ = nullptr;
 }
 
 std::string ServerFixture::LogText() {

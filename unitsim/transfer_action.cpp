@@ -117,14 +117,14 @@ Outcome HandleUpload(ActionContext& context) {
   context.notes.push_back("status 1, receiving " + std::to_string(size) + " bytes");
   if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
 
-  BlockResult result = ReceiveBlocks(context.channel, size, [&](const std::uint8_t* data,
-                                                                std::size_t count) {
-    return file.Write(data, count);
-  });
+  BlockResult result = ReceiveBlocks(
+      context.channel, size,
+      [&](const std::uint8_t* data, std::size_t count) { return file.Write(data, count); },
+      s.upload_drop_after_bytes);
   if (result != BlockResult::kComplete) {
     context.notes.push_back(std::string(BlockResultText(result)) + ", " + Relative(unit, *item) +
                             " kept as it was");
-    if (result != BlockResult::kBroken) context.channel.SendReply(protocol::kStatusFailed);
+    if (IsRefusal(result)) context.channel.SendReply(protocol::kStatusFailed);
     return Outcome::kClose;
   }
   if (!file.Commit()) return Refuse(context, protocol::kStatusFailed, "storage");

@@ -70,6 +70,12 @@ TEST(ImageHeader, ReadsVersionAndBuild) {
   auto rc = ReadImageHeader("UNITFW 3.0-rc_1 b12\n");
   ASSERT_TRUE(rc);
   EXPECT_EQ(rc->version, "3.0-rc_1");
+  EXPECT_EQ(rc->hardware, "");
+  auto named = ReadImageHeader("UNITFW 2.7.0 5012 CPE-220\nimage");
+  ASSERT_TRUE(named);
+  EXPECT_EQ(named->build, "5012");
+  EXPECT_EQ(named->hardware, "CPE-220");
+  EXPECT_EQ(MakeImageHeader(*named), "UNITFW 2.7.0 5012 CPE-220\n");
 }
 
 TEST(ImageHeader, AnythingElseHasNone) {
@@ -79,7 +85,7 @@ TEST(ImageHeader, AnythingElseHasNone) {
   EXPECT_FALSE(ReadImageHeader("unitfw 2.6.0 4802\n"));
   EXPECT_FALSE(ReadImageHeader("UNITFW  2.6.0 4802\n"));
   EXPECT_FALSE(ReadImageHeader("UNITFW 2.6.0\n"));
-  EXPECT_FALSE(ReadImageHeader("UNITFW 2.6 0 4802\n"));
+  EXPECT_FALSE(ReadImageHeader("UNITFW 2.6 0 48 02\n"));
   EXPECT_FALSE(ReadImageHeader("UNITFW 2.6.0 48/02\n"));
   EXPECT_FALSE(ReadImageHeader("UNITFW " + std::string(32, 'v') + " 1\n"));
   EXPECT_FALSE(ReadImageHeader("UNITFW 1 " + std::string(16, 'b') + "\n"));

@@ -23,18 +23,20 @@ case $case_name in
     for h in $(seq 1 45); do printf '[[unit]]\naddress = "10.42.23.%d"\nname = "u%d"\n' "$h" "$h"; done >>"$lab_file"
     ;;
 esac
-if [[ $case_name != lab ]]; then
+[[ $case_name == fleet ]] && lab_file=$root/lab/fleet-lab.toml
+if [[ $case_name != lab && $case_name != fleet ]]; then
   "$root/lab/run-lab.sh" --lab "$lab_file" "$@" -- \
     bash "$here/in_lab.sh" "$case_name" "$halvex" "$events" "$velkor"
   exit
 fi
 
-# The lab itself: inside, every unit is served; afterwards nothing of it is
-# left, neither a process in its namespace nor its scratch folder.
+# The lab itself (the default one, or the fleet lab of a whole block):
+# inside, every unit is served; afterwards nothing of it is left, neither a
+# process in its namespace nor its scratch folder.
 record=$(mktemp)
 trap 'rm -f "$record"' EXIT
-HALVEX_LAB_RECORD=$record "$root/lab/run-lab.sh" --lab "$root/lab/default-lab.toml" "$@" -- \
-  bash "$here/in_lab.sh" lab "$halvex" "$events" "$velkor"
+HALVEX_LAB_RECORD=$record "$root/lab/run-lab.sh" --lab "$lab_file" "$@" -- \
+  bash "$here/in_lab.sh" "$case_name" "$halvex" "$events" "$velkor"
 status=$?
 ((status == 0)) || exit "$status"
 read -r netns run <"$record"
