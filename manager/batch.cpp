@@ -31,6 +31,24 @@ std::vector<std::string> BatchActions::VelkorCommand(const std::string& ip,
   return argv;
 }
 
+bool BatchActions::RunForUnit(int i, std::initializer_list<std::string> action,
+                              const std::string& file) {
+  const DeviceRow& row = rows_[static_cast<std::size_t>(i)];
+  ScreenRun run;
+  if (setup_.runOnScreen) run = setup_.runOnScreen(VelkorCommand(row.ip, action));
+  if (setup_.journal) setup_.journal->Unit(prefix_, row.ip, row.entry, file, run);
+  return run.started && run.signal == 0 && run.exitCode == 0;
+}
+
+void BatchActions::RecordBatch(const std::string& file, int succeeded) {
+  if (!setup_.journal) return;
+  std::vector<std::string> ips;
+  for (int i = 1; i <= count_; ++i) {
+    if (selected_[static_cast<std::size_t>(i)]) ips.push_back(rows_[static_cast<std::size_t>(i)].ip);
+  }
+  setup_.journal->Batch(prefix_, file, ips, succeeded);
+}
+
 int BatchActions::UnitList() {
   int listed = 0;
   for (int i = 1; i <= count_; ++i) {
@@ -163,6 +181,7 @@ BatchEnd BatchActions::UploadDialog(bool fromRightClick) {
   console_.SetColor(color::kLightBlue);
   if (answer != "Y" && answer != "y") return BatchEnd::kRedraw;
   const std::string image = (std::filesystem::path(kFirmwareFolder) / files[choice - 1]).string();
+  int succeeded = 0;
   for (int i = 1; i <= count_; ++i) {
     if (!selected_[static_cast<std::size_t>(i)]) continue;
     const std::string& ip = rows_[static_cast<std::size_t>(i)].ip;
@@ -171,12 +190,13 @@ BatchEnd BatchActions::UploadDialog(bool fromRightClick) {
     console_.NewLine();
     console_.NewLine();
     console_.SetColor(color::kLightBlue);
-    if (setup_.runOnScreen) setup_.runOnScreen(VelkorCommand(ip, {"-f", image}));
+    succeeded += RunForUnit(i, {"-f", image}, files[choice - 1]) ? 1 : 0;
     if (fromRightClick) console_.NewLine();
     if (setup_.startDetached) {
       setup_.startDetached(TerminalCommand(setup_.terminalProgram, setup_.password, ip));
     }
   }
+  RecordBatch(files[choice - 1], succeeded);
   Pause(setup_, 5000);
   return BatchEnd::kRebuild;
 }
@@ -189,15 +209,15 @@ BatchEnd BatchActions::Reboot() {
   console_.NewLine();
   console_.SetColor(color::kLightBlue);
   if (answer != "Y" && answer != "y") return BatchEnd::kRebuild;
+  int succeeded = 0;
   for (int i = 1; i <= count_; ++i) {
     if (!selected_[static_cast<std::size_t>(i)]) continue;
     console_.SetColor(color::kYellow);
     console_.Print("Rebooting " + rows_[static_cast<std::size_t>(i)].ip + "    ");
     console_.SetColor(color::kLightBlue);
-    if (setup_.runOnScreen) {
-      setup_.runOnScreen(VelkorCommand(rows_[static_cast<std::size_t>(i)].ip, {"-reboot"}));
-    }
+    succeeded += RunForUnit(i, {"-reboot"}, "") ? 1 : 0;
   }
+  RecordBatch("", succeeded);
   console_.Print("Completed...");
   console_.NewLine();
   Pause(setup_, 1000);

@@ -21,9 +21,11 @@ enum class BatchEnd { kRebuild, kRedraw };
 
 class BatchActions {
  public:
-  BatchActions(TableSetup& setup, const std::vector<DeviceRow>& rows, int count,
-               const std::array<std::uint8_t, kRowCapacity>& selected, std::string& searchHardware)
+  BatchActions(TableSetup& setup, const std::string& prefix, const std::vector<DeviceRow>& rows,
+               int count, const std::array<std::uint8_t, kRowCapacity>& selected,
+               std::string& searchHardware)
       : setup_(setup),
+        prefix_(prefix),
         console_(setup.console),
         rows_(rows),
         count_(count),
@@ -42,8 +44,13 @@ class BatchActions {
   BatchEnd Reboot();
   std::vector<std::string> VelkorCommand(const std::string& ip,
                                          std::initializer_list<std::string> action) const;
+  // Runs velkor for row i on the screen and records the unit's outcome;
+  // true when it ended with status 0.
+  bool RunForUnit(int i, std::initializer_list<std::string> action, const std::string& file);
+  void RecordBatch(const std::string& file, int succeeded);
 
   TableSetup& setup_;
+  const std::string& prefix_;
   Console& console_;
   const std::vector<DeviceRow>& rows_;
   int count_;

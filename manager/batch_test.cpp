@@ -70,7 +70,10 @@ class BatchTest : public FirmwareFolder {
     setup.workDir = dir;
     setup.velkor = "/opt/velkor";
     setup.password = "BlueOx";
-    setup.runOnScreen = [this](const std::vector<std::string>& argv) { runs.push_back(argv); };
+    setup.runOnScreen = [this](const std::vector<std::string>& argv) {
+      runs.push_back(argv);
+      return ScreenRun{true, 0, 0, "Operation has completed successfuly."};
+    };
     setup.startDetached = [this](const std::vector<std::string>& argv) { started.push_back(argv); };
     setup.sleep = [this](int ms) { sleeps.push_back(ms); };
     Unit(1, "10.42.23.1", "ARX-500", "2.6.0", "4802");
@@ -86,7 +89,7 @@ class BatchTest : public FirmwareFolder {
     rows[static_cast<std::size_t>(i)].entry.build = build;
   }
   void Image(const std::string& name) { std::ofstream(dir / "firmware" / name) << "UNITFW 2.7.0 5012\n"; }
-  BatchActions Batch() { return BatchActions(setup, rows, count, selected, searchHardware); }
+  BatchActions Batch() { return BatchActions(setup, prefix, rows, count, selected, searchHardware); }
   int RowOf(const std::string& start) {
     for (int r = 1; r <= kScreenRows; ++r) {
       if (screen.Row(r).rfind(start, 0) == 0) return r;
@@ -97,6 +100,7 @@ class BatchTest : public FirmwareFolder {
   MemoryScreen screen;
   Console console{screen};
   TableSetup setup{console};
+  std::string prefix = "10.42.23.";
   std::vector<DeviceRow> rows = std::vector<DeviceRow>(kRowCapacity);
   int count = 0;
   std::array<std::uint8_t, kRowCapacity> selected{};

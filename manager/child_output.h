@@ -4,7 +4,8 @@
 // line (so a progress line redraws in place), a line end goes down (and
 // scrolls at the bottom), a backspace goes one cell left, a tab to the next
 // multiple of 8.  Terminal control sequences (ESC [ ...) and other control
-// characters are dropped; bytes past ASCII show as '?'.
+// characters are dropped; bytes past ASCII show as '?'.  The last
+// non-empty line, as the screen shows it, is kept for the journal.
 #pragma once
 
 #include <string_view>
@@ -18,14 +19,20 @@ class ChildOutput {
   explicit ChildOutput(Console& console) : console_(console) {}
   // Takes the next piece; a control sequence may be split across pieces.
   void Write(std::string_view bytes);
+  // The last line that held more than blanks, trailing blanks removed.
+  std::string LastLine() const;
 
  private:
   void Flush();
+  void Track(char c);
 
   enum class State { kText, kEscape, kSequence };
   Console& console_;
   State state_ = State::kText;
   std::string pending_;
+  std::string line_;  // the line being written, as it stands
+  std::size_t at_ = 0;  // where in it the next character lands
+  std::string lastLine_;
 };
 
 }  // namespace halvex

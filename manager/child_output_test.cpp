@@ -49,6 +49,29 @@ TEST(ChildOutput, BackspacesTabsAndControlSequences) {
   EXPECT_EQ(screen.Row(1), "aXc     YZ?" "?!");
 }
 
+TEST(ChildOutput, TheLastLineIsWhatTheScreenShowsOfIt) {
+  MemoryScreen screen;
+  Console console(screen);
+  struct Case {
+    std::vector<std::string> pieces;
+    std::string last;
+  };
+  const Case cases[] = {
+      {{"Sending\r\n [oO  ] - 1\r [oOo.] - 2", "\n\nOperation has completed successfuly.\n"},
+       "Operation has completed successfuly."},
+      {{"\x1b[1mServer reported an error: Action Failed\x1b[0m\n\n  \n"},
+       "Server reported an error: Action Failed"},
+      {{"done\nhalf a li", "ne still being written"}, "half a line still being written"},
+      {{"abcdef\rXY\tZ\b!"}, "XYcdef  !"},
+      {{""}, ""},
+  };
+  for (const Case& c : cases) {
+    ChildOutput out(console);
+    for (const std::string& piece : c.pieces) out.Write(piece);
+    EXPECT_EQ(out.LastLine(), c.last);
+  }
+}
+
 // The real pseudo-terminal: a program's prompt, its echo turned off, keys
 // handed to it, and its exit status.
 TEST(RunOnScreen, PromptsKeysAndStatus) {
@@ -67,11 +90,14 @@ TEST(RunOnScreen, PromptsKeysAndStatus) {
   Console console(screen);
   screen.Type("se cret\n");
   screen.holdEvents = [&] { return screen.Row(1).empty(); };
-  EXPECT_EQ(RunOnScreen({script.string()}, console), 7);
+  ScreenRun run = RunOnScreen({script.string()}, console);
+  EXPECT_TRUE(run.started);
+  EXPECT_EQ(run.exitCode, 7);
+  EXPECT_EQ(run.lastLine, "got [se cret] on a 45 115");
   EXPECT_EQ(screen.Row(1), "Password:");
   EXPECT_EQ(screen.Row(2), "got [se cret] on a 45 115");
   EXPECT_FALSE(screen.keysToChild);
-  EXPECT_EQ(RunOnScreen({(dir / "missing").string()}, console), -1);
+  EXPECT_FALSE(RunOnScreen({(dir / "missing").string()}, console).started);
   // The line may run onto the next row.
   EXPECT_EQ(screen.Row(3) + screen.Row(4), "halvex: cannot start " + (dir / "missing").string() +
                                                " (No such file or directory)");

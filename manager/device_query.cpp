@@ -113,7 +113,11 @@ void runQuery(QuerySetup& setup, const std::string& prefix, Mode mode, const Set
     std::size_t started = 0;
     for (std::size_t i = 0; i < wanted; ++i) started += workers.Start(work) ? 1 : 0;
     if (started == 0 && !hosts.empty()) work();  // no thread to be had: ask them here
-    while (!board.DrawReady(console)) {
+    int drawn = 0;
+    for (;;) {
+      const bool done = board.DrawReady(console);
+      if (setup.progress && board.Drawn() != drawn) setup.progress(drawn = board.Drawn());
+      if (done) break;
       if ((signal = noted()) != 0) {
         cancel = true;
         break;

@@ -35,6 +35,8 @@ struct QuerySetup {
   // The interrupt noted meanwhile (0: none).  Empty: the program's own
   // interrupts are held while the query runs.
   std::function<int()> interruptNoted;
+  // Told how many hosts are drawn, each time more are.  May be empty.
+  std::function<void(int drawn)> progress;
 };
 
 // What an empty `run` does: the real program, its output into

@@ -11,6 +11,8 @@
 
 #include "console.h"
 #include "device_entry.h"
+#include "journal.h"
+#include "screen_child.h"
 
 namespace halvex {
 
@@ -33,13 +35,15 @@ struct TableSetup {
   std::string password;
   std::filesystem::path velkor = "velkor";  // as found by the query
   // Runs a velkor on the manager's screen and waits for it.
-  std::function<void(const std::vector<std::string>& argv)> runOnScreen;
+  std::function<ScreenRun(const std::vector<std::string>& argv)> runOnScreen;
   // Starts a program that is not waited for (the terminal program).
   std::function<void(const std::vector<std::string>& argv)> startDetached;
   // Shows the help file; the table is drawn again afterwards.
   std::function<void()> showHelp;
   std::function<void(int ms)> sleep;
   std::string terminalProgram = "putty";
+  // Where the batch actions are recorded; none: not recorded.
+  Journal* journal = nullptr;
 };
 
 }  // namespace halvex

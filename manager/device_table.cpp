@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "batch.h"
+#include "device_cells.h"
 #include "input_event.h"
 #include "text_cells.h"
 
@@ -34,6 +35,7 @@ void PageTable::Clamp() {
 }
 
 void DeviceTableScreen::BuildRows(const DeviceTable& table, const std::string& prefix) {
+  prefix_ = prefix;
   count_ = 0;
   for (int n = kFirstHost; n <= 255; ++n) {
     if (!table[n].alive) continue;
@@ -103,7 +105,7 @@ void DeviceTableScreen::DrawRow(int i) {
   if (row.ip.empty()) return;
   const DeviceEntry& e = row.entry;
   const int r = pages_.ScreenRow(i);
-  PrintCell(console_, r, 19, LastCharacters(e.mac, 12), color::kLightBlue);
+  PrintCell(console_, r, 19, MacCell(e), color::kLightBlue);
   PrintCell(console_, r, 32, FitRight(e.quality, 3), color::kLightGreen);
   PrintCell(console_, r, 36, FitRight(e.signal, 3), color::kLightCyan);
   PrintCell(console_, r, 40, FitRight(e.noise, 4), color::kLightRed);
@@ -112,7 +114,7 @@ void DeviceTableScreen::DrawRow(int i) {
   PrintCell(console_, r, 83, e.firmware,
             e.snmpState == SnmpState::kAnswered ? color::kGreen : color::kRed);
   if (e.serverAnswer == ServerAnswer::kOldServer) {
-    PrintCell(console_, r, 83, "OLD VERSION", color::kLightRed);
+    PrintCell(console_, r, 83, FirmwareCell(e), color::kLightRed);
   }
   PrintCell(console_, r, 100, e.hardware, color::kYellow);
   PrintCell(console_, r, 51, FitRight(e.linkDb, 2), color::kLightCyan);
@@ -152,7 +154,7 @@ TableExit DeviceTableScreen::Run(const DeviceTable& table, const std::string& pr
       mouseColumn_ = e.column;
     }
     console_.MoveTo(mouseRow_, mouseColumn_);
-    BatchActions batch(setup_, rows_, count_, selected_, searchHardware_);
+    BatchActions batch(setup_, prefix_, rows_, count_, selected_, searchHardware_);
     std::optional<BatchEnd> after;
     if (e.IsKey(kEscape)) {
       console_.SetColors(color::kLightGrey, color::kBlack);

@@ -73,6 +73,7 @@ class DeviceTableScreen {
   PageTable pages_;
   std::array<std::uint8_t, kRowCapacity> selected_{};
   std::string searchHardware_;  // kept from one upload dialog to the next
+  std::string prefix_;
   int mouseRow_ = 1;
   int mouseColumn_ = 1;
 };

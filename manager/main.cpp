@@ -16,6 +16,7 @@
 #include "subprocess.h"
 #include "icmp.h"
 #include "interrupts.h"
+#include "inventory.h"
 #include "settings.h"
 #include "startup.h"
 #include "sweep.h"
@@ -54,6 +55,13 @@ int main(int argc, char** argv) {
   }
   std::unique_ptr<EchoService> echo = MakeEchoService(probe.access);
   Settings settings = ReadSettings(kSettingsFile);
+  if (line.action == CommandLine::Action::kInventory) {
+    try {
+      return RunInventory(line, *echo, settings);
+    } catch (const Interrupted& interrupted) {
+      EndByInterrupt(interrupted.signal);
+    }
+  }
 
   std::string problem;
   std::unique_ptr<Terminal> terminal = OpenTerminal(kTitle, problem);
@@ -75,8 +83,10 @@ int main(int argc, char** argv) {
     if (line.jobs != 0) query.jobs = line.jobs;
     TableSetup table(console);
     table.runOnScreen = [&console](const std::vector<std::string>& argv) {
-      RunOnScreen(argv, console);
+      return RunOnScreen(argv, console);
     };
+    Journal journal(".");
+    table.journal = &journal;
     table.startDetached = [](const std::vector<std::string>& argv) { StartDetached(argv); };
     table.showHelp = [&terminal] { ShowHelp(*terminal); };
     table.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };

@@ -70,6 +70,11 @@ bool QueryBoard::DrawReady(Console& console) {
   return done;
 }
 
+int QueryBoard::Drawn() {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(head_);
+}
+
 void QueryBoard::WaitForNews(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   news_.wait_for(lock, timeout, [this] { return hasNews_; });

@@ -47,6 +47,8 @@ class QueryBoard {
   bool DrawReady(Console& console);
   // Returns when something new may be drawable, or after `timeout`.
   void WaitForNews(std::chrono::milliseconds timeout);
+  // How many hosts are drawn whole.
+  int Drawn();
 
  private:
   struct Slot {

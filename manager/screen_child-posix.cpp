@@ -52,11 +52,11 @@ bool Pump(int master, ChildOutput& output) {
 
 }  // namespace
 
-int RunOnScreen(const std::vector<std::string>& argv, Console& console) {
+ScreenRun RunOnScreen(const std::vector<std::string>& argv, Console& console) {
   auto refuse = [&](const char* why) {
     console.Print("halvex: cannot start " + (argv.empty() ? std::string("a program") : argv[0]) +
                   " (" + why + ")\n");
-    return -1;
+    return ScreenRun{};
   };
   if (argv.empty() || argv[0].empty()) return refuse("no program");
   int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -105,7 +105,12 @@ int RunOnScreen(const std::vector<std::string>& argv, Console& console) {
   if (open) Pump(master, output);
   console.PassKeysToChild(false);
   close(master);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  ScreenRun run;
+  run.started = true;
+  if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  run.lastLine = output.LastLine();
+  return run;
 }
 
 }  // namespace halvex

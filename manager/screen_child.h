@@ -13,9 +13,16 @@
 
 namespace halvex {
 
+// How a child on the screen ended, and the last line it left there.
+struct ScreenRun {
+  bool started = false;  // false: it could not be started (a line says so)
+  int exitCode = -1;     // its status when it ended by itself
+  int signal = 0;        // the signal that ended it, if one did
+  std::string lastLine;  // its last non-empty line as the screen shows it
+};
+
 // Runs argv (argv[0] a path, or a name looked up on the search path) and
-// waits for it; gives its exit status, or -1 when it could not be started
-// (a line on the screen then says so).
-int RunOnScreen(const std::vector<std::string>& argv, Console& console);
+// waits for it.
+ScreenRun RunOnScreen(const std::vector<std::string>& argv, Console& console);
 
 }  // namespace halvex

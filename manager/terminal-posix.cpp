@@ -387,6 +387,8 @@ class CursesTerminal : public Terminal {
 
 }  // namespace
 
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
 std::unique_ptr<Terminal> OpenTerminal(const std::string& title, std::string& problem) {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
     problem = "standard input and output must be a terminal (halvex is a full-screen program).";

@@ -287,6 +287,11 @@ void SizeConsole(HANDLE output) {
 
 }  // namespace
 
+bool StandardErrorIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 std::unique_ptr<Terminal> OpenTerminal(const std::string& title, std::string& problem) {
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);

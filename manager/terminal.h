@@ -24,6 +24,10 @@ class Terminal : public ScreenDevice {
   virtual void ShowFile(const std::string& file) = 0;
 };
 
+// True when standard error goes to a terminal (a progress line may be
+// drawn there).
+bool StandardErrorIsTerminal();
+
 // Sets the terminal up: title, a very visible cursor, mouse reports, a short
 // Esc delay.  Nothing when standard input and output are not a terminal;
 // `problem` then says why.

@@ -150,6 +150,21 @@ row_starts_in() {  # ROW SGR TEXT
   [[ $plain == "$3"* && $(grep -o -m1 $'\e\\[[0-9;]*m' <<<"$line" | head -1) == $'\e['"$2m" ]]
 }
 
+# The default lab's units as the Full-mode table shows them:
+# address|MAC|Q%|SIG|NSE|dB|RX|TX|firmware|hardware
+default_lab_cells="10.42.23.1|000C42170101|87|-54|-99|23|12|24|2.6.0|ARX-500
+10.42.23.2|MULTIPLE|||||||2.6.0|ARX-500
+10.42.23.5|000C42170501|72|-59|-101|39|24|24|2.5.1|ARX-200
+10.42.23.9||||||||2.4.9|CPE-110
+10.42.23.17||||||||OLD VERSION|
+10.42.23.33||||||||UNKNOWN|
+10.42.23.64|000C42176401|64|-61|-102|29|6|11|2.5.0|ARX-300
+10.42.23.99|000C42179901|51|-69|-100|27|6|6|2.4.9|ARX-200
+10.42.23.100|000C4217A001|40|-74|-99|24|12|0|2.5.1|CPE-110
+10.42.23.128|000C42172801|66|-60|-102|20|5|0|2.5.1|ARX-300
+10.42.23.200||||||||VERSION 1.?.?|XSCALE-ZEB
+10.42.23.254|000C4217FE01|58|-65|-99|30|11|0|2.3.2|CPE-220"
+
 usage_text() {
   cat <<'TEXT'
 
@@ -328,6 +343,10 @@ no_icmp)
   status=$?
   expect_eq "exit status" 1 "$status"
   expect_eq "message" "halvex: cannot send ICMP echo requests (Operation not permitted). Run halvex as root, or give it the capability with 'setcap cap_net_raw+ep halvex', or allow datagram ICMP sockets with 'sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"'." "$out"
+  inventory=$(cd "$work" && setpriv --reuid=65534 --regid=65534 --clear-groups --inh-caps=-all \
+    "$halvex" --inventory 10.42.23.1 </dev/null 2>&1)
+  expect_eq "exit status of the inventory" 1 "$?"
+  expect_eq "message of the inventory" "$out" "$inventory"
   ;;
 
 small_window)
@@ -579,22 +598,91 @@ query_full | query_firmware)
   ((took[default] < took[1])) || fail "the default is not faster than -j 1"
   ;;
 
+inventory)
+  # The inventory of the default lab in both formats and both modes, read
+  # back by Python's own CSV and JSON readers: every unit with the values
+  # of the table's cells.  No terminal: standard input, output and error
+  # are files and pipes here.
+  setup_work "oriole,BlueOx"
+  builds="4802 4802 4711 4388 - - 4650 4388 4711 4711 - 4105"
+  sources="snmp snmp snmp velkor old unknown snmp snmp snmp snmp zeb snmp"
+  reader=$work/read.py
+  cat >"$reader" <<'PYTHON'
+import csv, json, sys
+form, full, path = sys.argv[1], sys.argv[2] == "full", sys.argv[3]
+names = ["address", "ping_ms", "source", "firmware", "build", "hardware"]
+figures = ["quality", "signal", "noise", "db", "rx", "tx"]
+if full:
+    names += ["mac"] + figures
+text = open(path, encoding="utf-8").read()
+if form == "csv":
+    rows = list(csv.reader(text.splitlines(True)))
+    assert rows[0] == names, rows[0]
+    records = [dict(zip(names, row)) for row in rows[1:]]
+else:
+    records = json.loads(text)
+    for r in records:
+        assert list(r) == names, list(r)
+        assert isinstance(r["ping_ms"], int)
+        for k in figures + ["build"] if full else ["build"]:
+            assert r[k] is None or isinstance(r[k], (int, str)) and r[k] != "", (k, r[k])
+        for k in figures if full else []:
+            assert r[k] is None or isinstance(r[k], int), (k, r[k])
+def show(v):
+    return "" if v is None else str(v)
+for r in records:
+    cells = [r["address"]]
+    if full:
+        cells += [show(r["mac"])] + [show(r[k]) for k in figures]
+    cells += [r["firmware"], show(r["hardware"])]
+    print("|".join(cells), show(r["build"]) or "-", r["source"])
+PYTHON
+  expected_full=$(paste -d' ' <(echo "$default_lab_cells") <(tr ' ' '\n' <<<"$builds") <(tr ' ' '\n' <<<"$sources"))
+  expected_firmware=$(sed -E 's/^([^|]*)\|([^|]*\|){7}/\1|/' <<<"$expected_full")
+  for mode in full firmware; do
+    for form in csv json; do
+      args=(--inventory --format "$form" 10.42.23.1)
+      [[ $mode == full ]] && args=(--full "${args[@]}")
+      (cd "$work" && PATH="$work/bin:$PATH" "$halvex" "${args[@]}" </dev/null >"$work/out" 2>"$work/err")
+      expect_eq "exit status of --inventory $mode $form" 0 "$?"
+      expect_eq "standard error of --inventory $mode $form" "" "$(cat "$work/err")"
+      expected=$expected_full
+      [[ $mode == firmware ]] && expected=$expected_firmware
+      expect_eq "records of --inventory $mode $form" "$expected" "$(python3 "$reader" "$form" "$mode" "$work/out")"
+    done
+  done
+  # A block without a live host: the header alone (read here by a reader
+  # that takes one line and goes), or an empty array.
+  out=$(cd "$work" && timeout 60 "$halvex" --inventory 10.42.99.1 2>"$work/err" </dev/null | head -1)
+  expect_eq "an empty block, CSV, through head" "address,ping_ms,source,firmware,build,hardware" "$out"
+  expect_eq "no message through head" "" "$(cat "$work/err")"
+  expect_eq "an empty block, JSON" "[]" "$(cd "$work" && "$halvex" --inventory --format json 10.42.99.1 </dev/null)"
+  # Bad command lines: a line that names the problem, the synopsis, 1.
+  while IFS='|' read -r args message; do
+    read -r -a words <<<"$args"
+    (cd "$work" && "$halvex" "${words[@]}" </dev/null >"$work/out" 2>"$work/err")
+    expect_eq "exit status of halvex $args" 1 "$?"
+    expect_eq "message of halvex $args" "halvex: $message" "$(head -1 "$work/err")"
+    expect_eq "nothing printed by halvex $args" "" "$(cat "$work/out")"
+  done <<'CASES'
+--inventory|--inventory needs the address of a unit of the block
+--inventory 10.42.23|"10.42.23" is not an IPv4 address
+--inventory 10.42.23.256|"10.42.23.256" is not an IPv4 address
+--inventory lab-unit|"lab-unit" is not an IPv4 address
+--inventory --format xml 10.42.23.1|--format needs csv or json, not "xml"
+--inventory 10.42.23.1 --format|--format needs csv or json
+CASES
+  ;;
+
 table)
   setup_work "oriole,BlueOx"
   start_manager 2
   expected=$(
-    table_row 1 10.42.23.1 000C42170101 87 -54 -99 23 12 24 2.6.0 ARX-500
-    echo; table_row 2 10.42.23.2 MULTIPLE "" "" "" "" "" "" 2.6.0 ARX-500
-    echo; table_row 3 10.42.23.5 000C42170501 72 -59 -101 39 24 24 2.5.1 ARX-200
-    echo; table_row 4 10.42.23.9 "" "" "" "" "" "" "" 2.4.9 CPE-110
-    echo; table_row 5 10.42.23.17 "" "" "" "" "" "" "" "OLD VERSION" ""
-    echo; table_row 6 10.42.23.33 "" "" "" "" "" "" "" UNKNOWN ""
-    echo; table_row 7 10.42.23.64 000C42176401 64 -61 -102 29 6 11 2.5.0 ARX-300
-    echo; table_row 8 10.42.23.99 000C42179901 51 -69 -100 27 6 6 2.4.9 ARX-200
-    echo; table_row 9 10.42.23.100 000C4217A001 40 -74 -99 24 12 0 2.5.1 CPE-110
-    echo; table_row 10 10.42.23.128 000C42172801 66 -60 -102 20 5 0 2.5.1 ARX-300
-    echo; table_row 11 10.42.23.200 "" "" "" "" "" "" "" "VERSION 1.?.?" XSCALE-ZEB
-    echo; table_row 12 10.42.23.254 000C4217FE01 58 -65 -99 30 11 0 2.3.2 CPE-220
+    n=0
+    while IFS='|' read -r ip mac q sig nse db rx tx firmware hardware; do
+      ((n++ > 0)) && echo
+      table_row "$n" "$ip" "$mac" "$q" "$sig" "$nse" "$db" "$rx" "$tx" "$firmware" "$hardware"
+    done <<<"$default_lab_cells"
   )
   expect_eq "top bar" " Esc=Quit                               F5=Refresh  F7=All  F8=None  F9=Batch  F10=Help   Page 1 of 1  CPE 1 to 12" "$(rows 1 1)"
   expect_eq "headings" "     IP ADDRESS   MAC ADDRESS   Q% SIG  NSE PING  dB RX TX                        Firmware         Hardware" "$(rows 3 3)"
@@ -714,6 +802,9 @@ upgrade)
     echo; table_row 3 10.42.23.12 "" "" "" "" "" "" "" 2.4.9 CPE-110
     echo; table_row 4 10.42.23.13 "" "" "" "" "" "" "" 2.5.1 ARX-200)" "$(table_rows 7)"
   row_starts_in 4 37 "  1  10.42.23.10" || fail "a selection survived F5"
+  # Without a log folder there is no journal, anywhere.
+  [[ -z $(find "$work" -name '*.log' ! -name terminal.log ! -name pager.log) && ! -e $work/log ]] ||
+    fail "a journal without a log folder: $(find "$work" -name '*.log')"
   # Reboot.
   click 6
   keys F9
@@ -729,6 +820,84 @@ upgrade)
   wait_for "or just RETURN by itself to quit. >" || exit 1
   keys Enter
   expect_eq "exit status" 0 "$(wait_exit)"
+  ;;
+
+journal)
+  # The journal of the batch actions in log/10.42.23.log: an upgrade over
+  # units of which one takes the image, one cannot be reached, one refuses
+  # it after the upload and one before; F5 and what each unit reports
+  # then; a reboot; and a halvex killed in the middle of a batch.
+  setup_work "oriole,Tq7-x9Zk"
+  mkdir -p "$work/log"
+  journal=$work/log/10.42.23.log
+  finish="Please select the 'Upgrade Firmware' option on the server to finish."
+  fields() {  # the journal's lines without their time, fields joined by |
+    cut -f2- "$journal" | tr '\t' '|'
+  }
+  # A unit that drops off the network: its packets vanish, and a
+  # connection gives up after a few seconds.
+  echo 1 >/proc/sys/net/ipv4/tcp_syn_retries
+  start_manager 1
+  click 4; click 5; click 6; click 7
+  ip addr del 10.42.23.11/32 dev lo
+  keys F9
+  wait_for "  Batch Menu:" || exit 1
+  keys 1
+  wait_for " 2 = ARX-200-2.7.0.pkg" || exit 1
+  keys 2 Enter
+  wait_for "ARE YOU SURE (Y/N)" || exit 1
+  keys y Enter
+  wait_for "Server reported an error: File too large" 60 || exit 1
+  wait_table 20 || exit 1
+  expect_eq "the upgrade" "upgrade|10.42.23.10|ARX-200|2.5.1|4711|ARX-200-2.7.0.pkg|0|$finish
+upgrade|10.42.23.11|ARX-200|2.5.0|4650|ARX-200-2.7.0.pkg|1|Failed to connect to server
+upgrade|10.42.23.12|CPE-110|2.4.9|4388|ARX-200-2.7.0.pkg|1|Server reported an error: Action Failed
+upgrade|10.42.23.13|ARX-200|2.5.1|4711|ARX-200-2.7.0.pkg|1|Server reported an error: File too large
+batch|upgrade ARX-200-2.7.0.pkg|4|1|3" "$(fields)"
+  [[ $(cut -f1 "$journal" | head -1) =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2}$ ]] ||
+    fail "time field: $(cut -f1 "$journal" | head -1)"
+  keys F5
+  wait_for "Scanning 10.42.23.x/24" || exit 1
+  wait_table 60 || exit 1
+  expect_eq "what the units report after it" "seen|10.42.23.10|ARX-200|2.7.0|5012
+seen|10.42.23.11||absent|
+seen|10.42.23.12|CPE-110|2.4.9|4388
+seen|10.42.23.13|ARX-200|2.5.1|4711" "$(fields | tail -4)"
+  # A reboot of the unit now on row 1.
+  click 4
+  keys F9
+  wait_for "  Batch Menu:" || exit 1
+  keys 2
+  wait_for "ARE YOU SURE (Y/N)" || exit 1
+  keys y Enter
+  wait_for "Completed..." || exit 1
+  wait_table || exit 1
+  expect_eq "the reboot" "reboot|10.42.23.10|ARX-200|2.7.0|5012|0|Operation has completed successfuly.
+batch|reboot|1|1|0" "$(fields | tail -2)"
+  keys Escape
+  wait_for "or just RETURN by itself to quit. >" || exit 1
+  keys Enter
+  wait_exit >/dev/null
+  tmux_ kill-server
+  # Killed in the middle of a batch: the units done before are recorded.
+  ip addr add 10.42.23.11/32 dev lo
+  before=$(wc -l <"$journal")
+  sleep 2  # .10 is back from its reboot
+  start_manager 1
+  click 4; click 5; click 6; click 7
+  keys F9
+  wait_for "  Batch Menu:" || exit 1
+  keys 1
+  wait_for " 1 = ARX-200-2.6.1.pkg" || exit 1
+  keys 1 Enter
+  wait_for "ARE YOU SURE (Y/N)" || exit 1
+  keys y Enter
+  wait_for "Upgrading Firmware to 10.42.23.12" 30 || exit 1
+  kill -KILL "$(pgrep -x halvex)"
+  expect_eq "the lines of the units done before the kill" "upgrade|10.42.23.10|ARX-200|2.7.0|5012|ARX-200-2.6.1.pkg|0|$finish
+upgrade|10.42.23.11|ARX-200|2.5.0|4650|ARX-200-2.6.1.pkg|0|$finish" \
+    "$(fields | tail -n +$((before + 1)))"
+  grep -rq "Tq7-x9Zk" "$work/log" && fail "the password is in the journal"
   ;;
 
 upgrade_prompt)

@@ -15,6 +15,13 @@ fi
 lab_file=$root/lab/default-lab.toml
 case $case_name in
   upgrade | upgrade_prompt) lab_file=$here/small-lab.toml ;;
+  journal)
+    # The small lab with a password found nowhere else, and .12 behind a
+    # slow link, so that a batch can be caught in the middle of it.
+    lab_file=$(mktemp --suffix=.toml)
+    trap 'rm -f "$lab_file"' EXIT
+    sed -e 's/"BlueOx"/"Tq7-x9Zk"/' -e '/name = "cpe-12"/a link_kbit = 400' "$here/small-lab.toml" >"$lab_file"
+    ;;
   paging)
     # More units than a page holds.
     lab_file=$(mktemp --suffix=.toml)
