@@ -16,7 +16,8 @@ CursesColor ForegroundColor(int consoleColor, int terminalColors) {
 
 int BackgroundColor(int consoleColor, int terminalColors) {
   int c = consoleColor & 15;
-  return terminalColors >= 16 ? kCursesOf[c] : kCursesOf[c & 7];
+  if (terminalColors >= 16) return kCursesOf[c];
+  return kCursesOf[c == 8 ? 7 : c & 7];
 }
 
 }  // namespace halvex

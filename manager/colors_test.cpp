@@ -21,8 +21,13 @@ TEST(Colors, EightColourTerminalsShowBrightForegroundsBold) {
   EXPECT_TRUE(ForegroundColor(12, 8).bold);
   EXPECT_EQ(ForegroundColor(4, 8).color, 1);
   EXPECT_FALSE(ForegroundColor(4, 8).bold);
-  EXPECT_EQ(BackgroundColor(8, 8), 0);  // dark grey background: black
+  EXPECT_EQ(BackgroundColor(8, 8), 7);  // dark grey background: light grey
   EXPECT_EQ(BackgroundColor(12, 8), 1);
+  // No text is drawn in its own background's colour: the bars' black on
+  // dark grey, the warning box's black and light grey on light red.
+  for (auto [fg, bg] : {std::pair{0, 8}, {0, 12}, {7, 12}, {7, 0}}) {
+    EXPECT_NE(ForegroundColor(fg, 8).color, BackgroundColor(bg, 8)) << fg << " on " << bg;
+  }
 }
 
 }  // namespace

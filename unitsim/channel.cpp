@@ -65,13 +65,4 @@ bool Channel::SendBlock(std::span<const std::uint8_t> payload) {
   return Send(protocol::EncodeBlock(payload));
 }
 
-bool Channel::SendInBlocks(std::string_view data) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
-  for (std::size_t at = 0; at < data.size(); at += protocol::kBlockPayloadSize) {
-    std::size_t length = std::min(protocol::kBlockPayloadSize, data.size() - at);
-    if (!SendBlock(std::span(bytes + at, length))) return false;
-  }
-  return true;
-}
-
 }  // namespace unitsim

@@ -45,9 +45,6 @@ class Channel {
   bool SendReply(std::uint8_t status, std::uint32_t value = 0);
   // One DataBlock of 1 to 1460 bytes.
   bool SendBlock(std::span<const std::uint8_t> payload);
-  // data in DataBlocks of 1460 bytes, the last one shorter; nothing for
-  // empty data.
-  bool SendInBlocks(std::string_view data);
 
   std::size_t last_received() const { return last_received_; }
   std::uint64_t bytes_sent() const { return sent_; }

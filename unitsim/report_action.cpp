@@ -1,6 +1,7 @@
 // Actions 64 and 65: the server announces the report's length in its first
 // reply, then sends the text in DataBlocks.
 #include "actions.h"
+#include "block_stream.h"
 #include "report.h"
 
 namespace unitsim {
@@ -14,7 +15,7 @@ Outcome HandleReport(ActionContext& context) {
   auto length = static_cast<std::uint32_t>(text.size());
   context.notes.push_back("status 1, report " + std::to_string(length) + " bytes");
   if (!context.channel.SendReply(protocol::kStatusOk, length) ||
-      !context.channel.SendInBlocks(text)) {
+      !SendTextBlocks(context.channel, text)) {
     context.notes.push_back("connection broken during the report");
     return Outcome::kClose;
   }

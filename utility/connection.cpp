@@ -1,5 +1,6 @@
 #include "connection.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -63,9 +64,17 @@ bool Connection::ReceiveExact(void* buffer, std::size_t count) {
   auto* p = static_cast<std::uint8_t*>(buffer);
   std::size_t got = 0;
   while (got < count) {
-    long n = net::Receive(socket_, p + got, count - got);
-    if (n <= 0) return false;
-    got += static_cast<std::size_t>(n);
+    if (in_start_ == in_end_) {
+      if (!inbox_) inbox_ = std::make_unique<std::uint8_t[]>(kBatchBytes);
+      long n = net::Receive(socket_, inbox_.get(), kBatchBytes);
+      if (n <= 0) return false;
+      in_start_ = 0;
+      in_end_ = static_cast<std::size_t>(n);
+    }
+    std::size_t take = std::min(count - got, in_end_ - in_start_);
+    std::memcpy(p + got, inbox_.get() + in_start_, take);
+    in_start_ += take;
+    got += take;
   }
   return true;
 }
@@ -97,6 +106,11 @@ bool Connection::ReceiveBlock(std::uint8_t* buffer, std::size_t& length) {
   std::memcpy(buffer, block.data() + 2, n);
   length = n;
   return true;
+}
+
+void Connection::EncodeBlockInto(std::uint8_t* out, const std::uint8_t* data, std::size_t count) {
+  auto block = EncodeBlock(std::span<const std::uint8_t>(data, count));
+  std::memcpy(out, block.data(), block.size());
 }
 
 bool Connection::SendBlock(const std::uint8_t* data, std::size_t count) {

@@ -1,10 +1,16 @@
 // The utility's network layer: resolving the server, opening the one
 // connection of a run, and moving the fixed-size messages of frames.h.
 // Every action touches the socket only through the operations below.
+//
+// Bulk data moves in large system calls while the bytes on the wire stay
+// the same: receives read up to 64 KiB ahead into the connection's own
+// buffer and hand out exact counts from it; senders put as many whole
+// messages as fit into one send of up to 64 KiB (kBatchBytes).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -25,6 +31,11 @@ std::optional<std::uint32_t> ResolveHost(const char* text);
 // own line.
 net::OwnedSocket OpenConnection(std::uint32_t address, std::uint16_t port);
 
+// The most one send or receive call moves.
+inline constexpr std::size_t kBatchBytes = 64 * 1024;
+// Whole DataBlocks in one send.
+inline constexpr std::size_t kBlocksPerSend = kBatchBytes / kDataBlockSize;
+
 class Connection {
  public:
   explicit Connection(net::Socket socket) : socket_(socket) {}
@@ -34,6 +45,7 @@ class Connection {
   // not owned: the caller keeps it open as long as the Connection.
   bool SendAll(const void* data, std::size_t count);
   // Blocks until exactly count bytes arrived; fails on error or close.
+  // What arrived beyond them waits in the connection for the next call.
   bool ReceiveExact(void* buffer, std::size_t count);
 
   bool SendRequest(std::uint8_t action, std::uint32_t value, std::uint8_t selector,
@@ -47,6 +59,10 @@ class Connection {
   // count is 1 to 1460; the block always goes out as 1462 bytes.
   bool SendBlock(const std::uint8_t* data, std::size_t count);
 
+  // The whole DataBlock for a payload of 1 to 1460 bytes, written to out
+  // (kDataBlockSize bytes), as SendBlock sends it.
+  static void EncodeBlockInto(std::uint8_t* out, const std::uint8_t* data, std::size_t count);
+
   std::uint32_t announced() const { return announced_; }
   net::Socket socket() const { return socket_; }
 
@@ -54,6 +70,10 @@ class Connection {
   net::Socket socket_;
   std::uint32_t announced_ = 0;
   bool closed_ = false;
+  // Received and not yet handed out: inbox_[in_start_, in_end_).
+  std::unique_ptr<std::uint8_t[]> inbox_;
+  std::size_t in_start_ = 0;
+  std::size_t in_end_ = 0;
 };
 
 }  // namespace velkor

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "switches.h"
 
@@ -87,49 +89,79 @@ bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile& 
   return true;
 }
 
+namespace {
+
+enum class SendResult { kSent, kReadFailed, kSendFailed };
+
+// Sends `total` bytes, taken from next(out, want) (which gives how many it
+// wrote, 0 on failure), as DataBlocks of 1460 bytes, the last shorter: as
+// many whole blocks as fit into one send of up to 64 KiB.  After each
+// send, the progress line is drawn once per block in it, as it would be
+// after each block sent alone.
+template <class Next>
+SendResult SendBlocks(Connection& connection, std::uint32_t total, Next next) {
+  std::vector<std::uint8_t> batch(kBlocksPerSend * kDataBlockSize);
+  std::array<std::uint8_t, kBlockPayloadSize> piece;
+  std::array<std::uint32_t, kBlocksPerSend> before;  // bytes sent before each block
+  std::uint32_t remaining = total;
+  std::uint32_t sent = 0;
+  while (remaining != 0) {
+    std::size_t blocks = 0;
+    std::uint32_t batched = sent;
+    while (blocks < kBlocksPerSend && remaining != 0) {
+      std::size_t want = std::min<std::size_t>(remaining, piece.size());
+      std::size_t got = next(piece.data(), want);
+      if (got == 0) return SendResult::kReadFailed;
+      Connection::EncodeBlockInto(batch.data() + blocks * kDataBlockSize, piece.data(), got);
+      before[blocks++] = batched;
+      batched += static_cast<std::uint32_t>(got);
+      remaining -= static_cast<std::uint32_t>(got);
+    }
+    if (!connection.SendAll(batch.data(), blocks * kDataBlockSize)) return SendResult::kSendFailed;
+    if (!SilentMode()) {
+      for (std::size_t i = 0; i < blocks; ++i) ShowProgress(before[i]);
+    }
+    sent = batched;
+  }
+  return SendResult::kSent;
+}
+
+}  // namespace
+
 bool SendFile(Connection& connection, const std::string& path, std::uint32_t size) {
   FilePtr file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   StartProgress("Sending file: %s (%uK in size)\n", path, size);
-
-  std::array<std::uint8_t, kBlockPayloadSize> piece;
-  std::uint32_t remaining = size;
-  std::uint32_t sent = 0;
-  while (remaining != 0) {
-    std::size_t want = std::min<std::size_t>(remaining, piece.size());
-    std::size_t got = std::fread(piece.data(), 1, want, file.get());
-    if (got == 0) {
+  switch (SendBlocks(connection, size, [&](std::uint8_t* out, std::size_t want) {
+    return std::fread(out, 1, want, file.get());
+  })) {
+    case SendResult::kReadFailed:
       EndProgressLine();
       std::printf("Unable to read from %s\n\n", path.c_str());
       return false;
-    }
-    if (!connection.SendBlock(piece.data(), got)) {
+    case SendResult::kSendFailed:
       ReportBrokenUpload();
       return false;
-    }
-    if (!SilentMode()) ShowProgress(sent);
-    sent += static_cast<std::uint32_t>(got);
-    remaining -= static_cast<std::uint32_t>(got);
+    case SendResult::kSent:
+      break;
   }
-  FinishProgress(sent);
+  FinishProgress(size);
   return true;
 }
 
 bool SendText(Connection& connection, const std::string& path, std::string_view text) {
   const auto length = static_cast<std::uint32_t>(text.size());
   StartProgress("Sending file: %s (%uK in size)\n", path, length);
-
-  std::uint32_t sent = 0;
-  while (sent != length) {
-    std::size_t count = std::min<std::size_t>(length - sent, kBlockPayloadSize);
-    if (!connection.SendBlock(reinterpret_cast<const std::uint8_t*>(text.data()) + sent, count)) {
-      ReportBrokenUpload();
-      return false;
-    }
-    if (!SilentMode()) ShowProgress(sent);
-    sent += static_cast<std::uint32_t>(count);
+  std::size_t at = 0;
+  if (SendBlocks(connection, length, [&](std::uint8_t* out, std::size_t want) {
+        std::memcpy(out, text.data() + at, want);
+        at += want;
+        return want;
+      }) != SendResult::kSent) {
+    ReportBrokenUpload();
+    return false;
   }
-  FinishProgress(sent);
+  FinishProgress(length);
   return true;
 }
 

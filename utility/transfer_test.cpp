@@ -232,5 +232,56 @@ TEST_F(TransferTest, PrepareUploadChecks) {
                           "4294967295).\n");
 }
 
+// Many blocks go out in one send and may come in pieces of any size: the
+// other end sees the same blocks, whether it takes them one by one or in
+// odd-sized pieces, and velkor takes blocks sent in odd pieces as they were.
+TEST_F(TransferTest, BlocksInBatchesArriveAsTheSameBlocks) {
+  const std::string data = Pattern(200 * 1460 + 77);  // several sends of 44 blocks
+  const std::string path = dir.path("big.dat").string();
+  WriteBytes(path, data);
+  for (std::size_t piece : {std::size_t{0}, std::size_t{997}}) {
+    std::string payloads;
+    std::vector<std::uint16_t> lengths;
+    ScriptedPeer peer([&](PeerEnd& server) {
+      std::vector<std::uint8_t> stream;
+      std::size_t want = 201 * kDataBlockSize;
+      while (stream.size() < want) {
+        std::vector<std::uint8_t> got =
+            server.ReadUpTo(piece == 0 ? kDataBlockSize : std::min(piece, want - stream.size()));
+        if (got.empty()) break;
+        stream.insert(stream.end(), got.begin(), got.end());
+      }
+      for (std::size_t at = 0; at + kDataBlockSize <= stream.size(); at += kDataBlockSize) {
+        lengths.push_back(BlockLength(stream.data() + at));
+        payloads.append(reinterpret_cast<const char*>(stream.data()) + at + 2, lengths.back());
+      }
+    });
+    ASSERT_TRUE(SendFile(peer.client(), path, static_cast<std::uint32_t>(data.size())));
+    peer.Join();
+    EXPECT_EQ(payloads, data) << piece;
+    ASSERT_EQ(lengths.size(), 201u) << piece;
+    EXPECT_EQ(lengths.back(), 77);
+  }
+
+  ScriptedPeer odd([&](PeerEnd& server) {
+    server.SendReply(kStatusOk, static_cast<std::uint32_t>(data.size()));
+    std::string stream;
+    for (std::size_t at = 0; at < data.size(); at += kBlockPayloadSize) {
+      std::string payload = data.substr(at, kBlockPayloadSize);
+      auto block = EncodeBlock(std::span(reinterpret_cast<const std::uint8_t*>(payload.data()),
+                                         payload.size()));
+      stream.append(reinterpret_cast<const char*>(block.data()), block.size());
+    }
+    for (std::size_t at = 0; at < stream.size(); at += 1001) {
+      std::string_view piece = std::string_view(stream).substr(at, 1001);
+      server.Write(piece.data(), piece.size());
+    }
+  });
+  ASSERT_TRUE(odd.client().ReadReply());
+  const std::string back = dir.path("back.dat").string();
+  ASSERT_TRUE(ReceiveAndCommit(odd.client(), back));
+  EXPECT_EQ(ReadBytes(back), data);
+}
+
 }  // namespace
 }  // namespace velkor

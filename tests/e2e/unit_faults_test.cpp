@@ -44,7 +44,9 @@ TEST_F(UnitFaults, MessagesStatusAndTheFirmwareAfterwards) {
                              "hardware = \"ARX-200\"\nflash_steps = 2\nflash_step_ms = 0\n"
                              "install_uploads = true\n") +
                  c.keys + "\n");
-    WriteFile(dir.File("image.pkg"), std::string(c.image) + "\n" + std::string(100000, 'x'));
+    // Larger than the socket buffers hold, so that a dropped upload
+    // breaks a send rather than only the reply.
+    WriteFile(dir.File("image.pkg"), std::string(c.image) + "\n" + std::string(2000000, 'x'));
     std::vector<std::string> args{"-f", dir.File("image.pkg")};
     if (c.apply) args.push_back("-a");
     RunResult r = VelkorAgainst(unit, args);

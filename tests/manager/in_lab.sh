@@ -42,7 +42,7 @@ start() {
     printf '\necho $? >%q\n' "$work/status"
   } >"$work/run.sh"
   tmux_ new-session -d -s t -x "${size%x*}" -y "${size#*x}" \
-    "env TERM=xterm-256color ESCDELAY=25 NCURSES_NO_UTF8_ACS=1 bash $work/run.sh"
+    "env TERM=${PANE_TERM:-xterm-256color} ESCDELAY=25 NCURSES_NO_UTF8_ACS=1 bash $work/run.sh"
 }
 screen() { tmux_ capture-pane -p -t t; }
 # One screen row (1-based) with its foreground colours as SGR sequences.
@@ -65,6 +65,31 @@ cell_colours() {
       } else { $out .= $2 eq " " ? " " : "$2\{$fg;$bg\}" }
     }
     $out =~ s/ +$//; print "$out\n";'
+}
+# The cells of capture-pane -e lines (one screen row each, numbered from
+# FIRST) whose foreground is the colour of their background: "ROW:COLUMN".
+same_colour_cells() {  # FIRST
+  FIRST_ROW=$1 perl -ne 'chomp; my ($fg, $bg, $col) = ("d", "D", 0);
+    while (/\G(?:\e\[([0-9;]*)m|(.))/gcs) {
+      if (defined $1) {
+        my @c = split /;/, ($1 eq "" ? "0" : $1);
+        while (@c) {
+          my $c = shift @c;
+          if ($c == 0) { ($fg, $bg) = ("d", "D") }
+          elsif ($c >= 30 && $c <= 37) { $fg = $c - 30 }
+          elsif ($c >= 90 && $c <= 97) { $fg = $c - 82 }
+          elsif ($c == 39) { $fg = "d" }
+          elsif ($c >= 40 && $c <= 47) { $bg = $c - 40 }
+          elsif ($c >= 100 && $c <= 107) { $bg = $c - 92 }
+          elsif ($c == 49) { $bg = "D" }
+          elsif (($c == 38 || $c == 48) && @c >= 2 && $c[0] == 5) {
+            shift @c; my $n = shift @c; if ($c == 38) { $fg = $n } else { $bg = $n } }
+        }
+      } else {
+        $col++;
+        print "" . ($. + $ENV{FIRST_ROW} - 1) . ":$col\n" if "$fg" eq "$bg";
+      }
+    }'
 }
 # The number of the first screen row that starts with TEXT.
 row_of() { screen | awk -v text="$1" 'index($0, text) == 1 { print NR; exit }'; }
@@ -672,6 +697,35 @@ PYTHON
 --inventory --format xml 10.42.23.1|--format needs csv or json, not "xml"
 --inventory 10.42.23.1 --format|--format needs csv or json
 CASES
+  ;;
+
+colours)
+  # On terminals of 8 colours (xterm, linux, PuTTY's default) and of 256,
+  # no cell of the bars, the table or the warning box is drawn in its own
+  # background's colour.
+  setup_work "oriole,BlueOx"
+  for PANE_TERM in xterm linux xterm-256color; do
+    start_manager 1
+    check_rows() {  # WHAT FIRST LAST
+      local r lines=""
+      for r in $(seq "$2" "$3"); do lines+=$(tmux_ capture-pane -p -e -t t -S $((r - 1)) -E $((r - 1)))$'\n'; done
+      expect_eq "$1 under TERM=$PANE_TERM: cells in their background's colour" "" \
+        "$(printf '%s' "$lines" | same_colour_cells "$2" | head -5)"
+    }
+    check_rows "the top bar and the table" 1 7
+    check_rows "the bottom bar" 45 45
+    right_click 5
+    wait_for "WARNING - UPLOADING FIRMWARE MAY HARM / BREAK / DESTROY YOUR BOARD!" || exit 1
+    check_rows "the warning box" 2 9
+    keys 0 Enter
+    wait_table || exit 1
+    keys Escape
+    wait_for "or just RETURN by itself to quit. >" || exit 1
+    keys Enter
+    wait_exit >/dev/null
+    tmux_ kill-server
+  done
+  unset PANE_TERM
   ;;
 
 table)

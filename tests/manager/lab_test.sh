@@ -14,7 +14,7 @@ if ! "$root/lab/run-lab.sh" --check; then
 fi
 lab_file=$root/lab/default-lab.toml
 case $case_name in
-  upgrade | upgrade_prompt) lab_file=$here/small-lab.toml ;;
+  upgrade | upgrade_prompt | colours) lab_file=$here/small-lab.toml ;;
   journal)
     # The small lab with a password found nowhere else, and .12 behind a
     # slow link, so that a batch can be caught in the middle of it.
