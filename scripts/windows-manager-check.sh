@@ -65,7 +65,8 @@ log=$m/recorder.log
 grep -qxF "[$community]" "$log" && ok "community arrives as one argument" || fail "community arrives as one argument"
 grep -qxF "[$password]" "$log" && ok "password (trailing backslash) arrives as one argument" ||
   fail "password arrives as one argument"
-[ "$(grep -c '^== snmpwalk.exe$' "$log")" -ge 254 ] && ok "one snmpwalk per host" || fail "one snmpwalk per host"
+walks=$(grep -c '^== snmpwalk.exe$' "$log")
+[ "$walks" -ge 254 ] && ok "one snmpwalk per host" || fail "one snmpwalk per host ($walks of 254)"
 [ ! -e "$m/x" ] && [ ! -e "$m/lic" ] && ok "nothing ran through a shell" || fail "something ran through a shell"
 
 # Keys.

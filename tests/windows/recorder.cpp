@@ -1,6 +1,7 @@
 // A stand-in for snmpwalk.exe and velkor.exe in the Windows check: it logs
 // the arguments it was given (one per line, in brackets, after a line with
-// its own name) to recorder.log in the working folder, and prints canned
+// its own name) to recorder.log in the working folder, in one append that
+// other instances running at the same time cannot split, and prints canned
 // answers: snmpwalk a system description, velkor a report or an upload's
 // progress line redrawn in place.
 #include <windows.h>
@@ -16,10 +17,20 @@ int main(int argc, char** argv) {
   name = name.substr(name.find_last_of("\\/") + 1);
   for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 
-  if (std::FILE* log = std::fopen("recorder.log", "ab")) {
-    std::fprintf(log, "== %s\n", name.c_str());
-    for (int i = 1; i < argc; ++i) std::fprintf(log, "[%s]\n", argv[i]);
-    std::fclose(log);
+  // One write of the whole record to a file opened for appending: the
+  // manager runs many of these at once.
+  std::string record = "== " + name + "\n";
+  for (int i = 1; i < argc; ++i) record += "[" + std::string(argv[i]) + "]\n";
+  HANDLE log = INVALID_HANDLE_VALUE;
+  for (int tries = 0; tries < 100 && log == INVALID_HANDLE_VALUE; ++tries) {
+    log = CreateFileA("recorder.log", FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log == INVALID_HANDLE_VALUE) Sleep(10);  // another instance is making it
+  }
+  if (log != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+    CloseHandle(log);
   }
   std::string last = argc > 1 ? argv[argc - 1] : "";
   if (name == "snmpwalk.exe") {
