@@ -123,11 +123,17 @@ ReplyFrame DecodeReply(std::span<const std::uint8_t, kReplyFrameSize> bytes) {
                     GetU32(bytes.data() + reply_field::kValue)};
 }
 
-std::array<std::uint8_t, kDataBlockSize> EncodeBlock(std::span<const std::uint8_t> payload) {
-  std::array<std::uint8_t, kDataBlockSize> out{};
+void EncodeBlockInto(std::span<std::uint8_t, kDataBlockSize> out,
+                     std::span<const std::uint8_t> payload) {
   std::size_t length = std::min(payload.size(), kBlockPayloadSize);
   PutU16(out.data() + block_field::kLength, static_cast<std::uint16_t>(length));
   std::copy_n(payload.begin(), length, out.begin() + block_field::kPayload);
+  std::fill(out.begin() + block_field::kPayload + static_cast<std::ptrdiff_t>(length), out.end(), 0);
+}
+
+std::array<std::uint8_t, kDataBlockSize> EncodeBlock(std::span<const std::uint8_t> payload) {
+  std::array<std::uint8_t, kDataBlockSize> out;
+  EncodeBlockInto(out, payload);
   return out;
 }
 

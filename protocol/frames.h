@@ -234,6 +234,9 @@ ReplyFrame DecodeReply(std::span<const std::uint8_t, kReplyFrameSize> bytes);
 
 // A DataBlock carrying 1 to 1460 bytes; the rest of the payload is zero.
 std::array<std::uint8_t, kDataBlockSize> EncodeBlock(std::span<const std::uint8_t> payload);
+// The same, written in place (several blocks side by side make one send).
+void EncodeBlockInto(std::span<std::uint8_t, kDataBlockSize> out,
+                     std::span<const std::uint8_t> payload);
 inline std::uint16_t BlockLength(const std::uint8_t* block) { return GetU16(block + block_field::kLength); }
 
 }  // namespace protocol

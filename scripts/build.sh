@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds one variant: scripts/build.sh [plain|sanitize|release|clang]
+# Configures and builds one variant: scripts/build.sh [plain|sanitize|release|clang] [TARGET...]
+# (every target, or only those named and what they need)
 #   plain     g++, RelWithDebInfo, in build/
 #   sanitize  g++, Debug with AddressSanitizer + UndefinedBehaviorSanitizer, in build-sanitize/
 #   release   g++, Release (-O3), in build-release/
@@ -9,6 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 variant=${1:-plain}
+targets=("${@:2}")
 compiler=()
 case "$variant" in
   plain)    dir=build;          flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DSANITIZE=OFF) ;;
@@ -19,4 +21,4 @@ case "$variant" in
   *) echo "usage: scripts/build.sh [plain|sanitize|release|clang]" >&2; exit 2 ;;
 esac
 cmake -S . -B "$dir" -G Ninja "${compiler[@]}" "${flags[@]}" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
-ninja -C "$dir" -j "$(nproc)"
+ninja -C "$dir" -j "$(nproc)" "${targets[@]}"

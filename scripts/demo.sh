@@ -14,8 +14,8 @@ if [ ! -x build/manager/halvex ]; then
 fi
 echo "demo: [1/4] packages"
 bash scripts/setup.sh
-echo "demo: [2/4] building into build/ (ninja counts the steps)"
-bash scripts/build.sh plain
+echo "demo: [2/4] building velkor, halvex and unitsim into build/ (ninja counts the steps)"
+bash scripts/build.sh plain velkor halvex unitsim
 echo "demo: [3/4] halvex's working folder build/lab-work"
 
 # halvex works in a folder of its own: its settings file, the folder for

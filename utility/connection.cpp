@@ -98,19 +98,26 @@ bool Connection::ReadReply() {
   return false;
 }
 
-bool Connection::ReceiveBlock(std::uint8_t* buffer, std::size_t& length) {
-  std::array<std::uint8_t, kDataBlockSize> block;
-  if (!ReceiveExact(block.data(), block.size())) return false;
-  std::size_t n = BlockLength(block.data());
+bool Connection::ReceiveBlockInPlace(const std::uint8_t*& payload, std::size_t& length) {
+  const std::uint8_t* block = split_block_.data();
+  if (in_end_ - in_start_ >= kDataBlockSize) {
+    block = inbox_.get() + in_start_;  // whole in the buffer: taken from there
+    in_start_ += kDataBlockSize;
+  } else if (!ReceiveExact(split_block_.data(), kDataBlockSize)) {
+    return false;
+  }
+  std::size_t n = BlockLength(block);
   if (n == 0 || n > kBlockPayloadSize) return false;
-  std::memcpy(buffer, block.data() + 2, n);
+  payload = block + block_field::kPayload;
   length = n;
   return true;
 }
 
-void Connection::EncodeBlockInto(std::uint8_t* out, const std::uint8_t* data, std::size_t count) {
-  auto block = EncodeBlock(std::span<const std::uint8_t>(data, count));
-  std::memcpy(out, block.data(), block.size());
+bool Connection::ReceiveBlock(std::uint8_t* buffer, std::size_t& length) {
+  const std::uint8_t* payload = nullptr;
+  if (!ReceiveBlockInPlace(payload, length)) return false;
+  std::memcpy(buffer, payload, length);
+  return true;
 }
 
 bool Connection::SendBlock(const std::uint8_t* data, std::size_t count) {

@@ -8,6 +8,7 @@
 // messages as fit into one send of up to 64 KiB (kBatchBytes).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -56,12 +57,12 @@ class Connection {
   // One DataBlock; copies its payload (1 to 1460 bytes) into buffer, which
   // holds at least 1460 bytes.  A length of 0 or above 1460 is a failure.
   bool ReceiveBlock(std::uint8_t* buffer, std::size_t& length);
+  // The same without the copy: payload points at the block's payload in
+  // the connection's own buffer, good until the next receive.
+  bool ReceiveBlockInPlace(const std::uint8_t*& payload, std::size_t& length);
   // count is 1 to 1460; the block always goes out as 1462 bytes.
   bool SendBlock(const std::uint8_t* data, std::size_t count);
 
-  // The whole DataBlock for a payload of 1 to 1460 bytes, written to out
-  // (kDataBlockSize bytes), as SendBlock sends it.
-  static void EncodeBlockInto(std::uint8_t* out, const std::uint8_t* data, std::size_t count);
 
   std::uint32_t announced() const { return announced_; }
   net::Socket socket() const { return socket_; }
@@ -74,6 +75,8 @@ class Connection {
   std::unique_ptr<std::uint8_t[]> inbox_;
   std::size_t in_start_ = 0;
   std::size_t in_end_ = 0;
+  // A block that arrived split across two reads of the inbox.
+  std::array<std::uint8_t, kDataBlockSize> split_block_{};
 };
 
 }  // namespace velkor

@@ -65,11 +65,11 @@ bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile& 
   if (!file.Open()) return false;
   StartProgress("Saving file to: %s (%uK in size)\n", path, remaining);
 
-  std::array<std::uint8_t, kBlockPayloadSize> payload;
   std::uint32_t received = 0;
   while (remaining != 0) {
+    const std::uint8_t* payload = nullptr;
     std::size_t length = 0;
-    if (!connection.ReceiveBlock(payload.data(), length)) {
+    if (!connection.ReceiveBlockInPlace(payload, length)) {
       EndProgressLine();
       std::printf("Connection to server was broken, unable to get file.\n\n");
       return false;  // the temporary file goes with `file`
@@ -77,7 +77,7 @@ bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile& 
     if (!SilentMode()) ShowProgress(received);
     // A block that overshoots the announcement is cut to it.
     auto take = static_cast<std::uint32_t>(std::min<std::size_t>(length, remaining));
-    if (!file.Write(payload.data(), take)) {
+    if (!file.Write(payload, take)) {
       EndProgressLine();
       std::printf("Unable to write to %s\n\n", path.c_str());
       return false;
@@ -93,35 +93,39 @@ namespace {
 
 enum class SendResult { kSent, kReadFailed, kSendFailed };
 
-// Sends `total` bytes, taken from next(out, want) (which gives how many it
+// Sends `total` bytes, taken from fill(out, want) (which gives how many it
 // wrote, 0 on failure), as DataBlocks of 1460 bytes, the last shorter: as
-// many whole blocks as fit into one send of up to 64 KiB.  After each
-// send, the progress line is drawn once per block in it, as it would be
-// after each block sent alone.
-template <class Next>
-SendResult SendBlocks(Connection& connection, std::uint32_t total, Next next) {
+// many whole blocks as fit into one send of up to 64 KiB, their payloads
+// taken in one piece.  After each send, the progress line is drawn once
+// per block in it, as it would be after each block sent alone.
+template <class Fill>
+SendResult SendBlocks(Connection& connection, std::uint32_t total, Fill fill) {
+  std::vector<std::uint8_t> payloads(kBlocksPerSend * kBlockPayloadSize);
   std::vector<std::uint8_t> batch(kBlocksPerSend * kDataBlockSize);
-  std::array<std::uint8_t, kBlockPayloadSize> piece;
-  std::array<std::uint32_t, kBlocksPerSend> before;  // bytes sent before each block
   std::uint32_t remaining = total;
   std::uint32_t sent = 0;
   while (remaining != 0) {
-    std::size_t blocks = 0;
-    std::uint32_t batched = sent;
-    while (blocks < kBlocksPerSend && remaining != 0) {
-      std::size_t want = std::min<std::size_t>(remaining, piece.size());
-      std::size_t got = next(piece.data(), want);
-      if (got == 0) return SendResult::kReadFailed;
-      Connection::EncodeBlockInto(batch.data() + blocks * kDataBlockSize, piece.data(), got);
-      before[blocks++] = batched;
-      batched += static_cast<std::uint32_t>(got);
-      remaining -= static_cast<std::uint32_t>(got);
+    const std::size_t want = std::min<std::size_t>(remaining, payloads.size());
+    for (std::size_t got = 0; got < want;) {
+      std::size_t n = fill(payloads.data() + got, want - got);
+      if (n == 0) return SendResult::kReadFailed;
+      got += n;
+    }
+    const std::size_t blocks = (want + kBlockPayloadSize - 1) / kBlockPayloadSize;
+    for (std::size_t i = 0; i < blocks; ++i) {
+      const std::size_t at = i * kBlockPayloadSize;
+      EncodeBlockInto(std::span<std::uint8_t, kDataBlockSize>(batch.data() + i * kDataBlockSize,
+                                                             kDataBlockSize),
+                      std::span(payloads.data() + at, std::min(kBlockPayloadSize, want - at)));
     }
     if (!connection.SendAll(batch.data(), blocks * kDataBlockSize)) return SendResult::kSendFailed;
     if (!SilentMode()) {
-      for (std::size_t i = 0; i < blocks; ++i) ShowProgress(before[i]);
+      for (std::size_t i = 0; i < blocks; ++i) {
+        ShowProgress(sent + static_cast<std::uint32_t>(i * kBlockPayloadSize));
+      }
     }
-    sent = batched;
+    sent += static_cast<std::uint32_t>(want);
+    remaining -= static_cast<std::uint32_t>(want);
   }
   return SendResult::kSent;
 }
@@ -131,6 +135,8 @@ SendResult SendBlocks(Connection& connection, std::uint32_t total, Next next) {
 bool SendFile(Connection& connection, const std::string& path, std::uint32_t size) {
   FilePtr file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
+  // Every read is of a whole batch: straight from the file, no stdio copy.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
   StartProgress("Sending file: %s (%uK in size)\n", path, size);
   switch (SendBlocks(connection, size, [&](std::uint8_t* out, std::size_t want) {
     return std::fread(out, 1, want, file.get());
