@@ -113,7 +113,8 @@ class HostQuery {
     entry.signal = answer.Line(5);
     entry.noise = answer.Line(6);
     for (const std::string* figure : {&entry.quality, &entry.signal, &entry.noise}) {
-      Text(" " + FitRight(*figure, 4));
+      std::string cell = " ";
+      Text(cell += FitRight(*figure, 4));
     }
     return true;
   }

@@ -56,7 +56,7 @@ void Journal::Write(const std::string& prefix, const std::vector<std::string>& f
   const std::filesystem::path folder = workDir_ / kJournalFolder;
   if (!std::filesystem::is_directory(folder, error)) return;
   std::string line = LocalTimeText(std::time(nullptr));
-  for (const std::string& field : fields) line += "\t" + FieldText(field);
+  for (const std::string& field : fields) (line += '\t') += FieldText(field);
   AppendDurably(folder / (prefix + "log"), line + "\n");
 }
 
