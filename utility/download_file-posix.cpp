@@ -67,6 +67,23 @@ void DisarmCleanup() {
   g_armed = 0;
 }
 
+// The cleanup signals blocked for as long as one of these lives.
+class HeldSignals {
+ public:
+  HeldSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : kCleanupSignals) sigaddset(&set, s);
+    sigprocmask(SIG_BLOCK, &set, &before_);
+  }
+  ~HeldSignals() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+  HeldSignals(const HeldSignals&) = delete;
+  HeldSignals& operator=(const HeldSignals&) = delete;
+
+ private:
+  sigset_t before_;
+};
+
 // ---- the file that a target names ---------------------------------------
 
 std::string FolderOf(const std::string& path) {
@@ -125,6 +142,9 @@ bool DownloadFile::Open() {
     std::mt19937 random(seed());
     const std::string folder = FolderOf(destination_);
     const std::string base = BaseOf(destination_);
+    // The ending signals wait while the file is made and its clean-up
+    // armed: one that came in between would leave the file behind.
+    HeldSignals held;
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
       char suffix[16];
       std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
