@@ -1,7 +1,7 @@
 // The platform's ICMP echo service: one handle per echo, as each sweep
 // worker holds its own.  icmp-posix.cpp sends through a datagram ICMP
 // socket where the system allows it (net.ipv4.ping_group_range) and a raw
-// socket otherwise; a Windows implementation would use the ICMP echo API.
+// socket otherwise; icmp-win32.cpp uses the ICMP echo API.
 #pragma once
 
 #include <cstdint>

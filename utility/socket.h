@@ -1,6 +1,6 @@
 // The sockets the utility and its tests need, behind one small interface.
-// socket-posix.cpp implements it on POSIX systems; a Winsock implementation
-// takes its place on Windows.  Addresses are IPv4 in network byte order.
+// socket-posix.cpp implements it on POSIX systems, socket-win32.cpp with
+// Winsock.  Addresses are IPv4 in network byte order.
 #pragma once
 
 #include <cstddef>

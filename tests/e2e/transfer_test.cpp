@@ -34,9 +34,9 @@ flash_step_ms = 0
 
 class TransferToUnit : public UnitsimTest<> {
  protected:
-  // The last line of the unit's request log.
-  // The last line of the unit's log once it holds `text`: the unit writes
-  // a session's line just after its final reply, when velkor may be gone.
+  // The last line of the unit's request log once it holds `text`: the unit
+  // writes a session's line just after its final reply, when velkor may be
+  // gone.
   static std::string LastLogLine(const Unitsim& unit, const std::string& text) {
     std::string line;
     for (int i = 0; i < 200; ++i) {
