@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "device_query.h"
-#include "memory_screen.h"
+#include "null_screen.h"
 
 using namespace halvex;
 using Clock = std::chrono::steady_clock;
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
   std::printf(
       "run  hosts  jobs  whole-s  manager-cpu-ms  manager-ms/host  children-cpu-s  peak-tree-MiB\n");
   for (int run = 1; run <= runs; ++run) {
-    MemoryScreen screen;
+    NullScreen screen;
     Console console(screen);
     QuerySetup setup(console);
     setup.jobs = jobs;

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "firmware_files.h"
-#include "memory_screen.h"
+#include "test_memory_screen.h"
 #include "text_cells.h"
 #include "test_folder.h"
 

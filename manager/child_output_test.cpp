@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "memory_screen.h"
+#include "test_memory_screen.h"
 #include "screen_child.h"
 #include "test_folder.h"
 

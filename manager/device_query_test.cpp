@@ -9,7 +9,7 @@
 
 #include "answer_file.h"
 #include "interrupts.h"
-#include "memory_screen.h"
+#include "test_memory_screen.h"
 #include "text_cells.h"
 #include "test_folder.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "memory_screen.h"
+#include "test_memory_screen.h"
 
 namespace halvex {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "fake_echo.h"
-#include "memory_screen.h"
+#include "test_fake_echo.h"
+#include "test_memory_screen.h"
 
 namespace halvex {
 namespace {

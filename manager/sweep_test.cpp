@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "fake_echo.h"
-#include "memory_screen.h"
+#include "test_fake_echo.h"
+#include "test_memory_screen.h"
 
 namespace halvex {
 namespace {

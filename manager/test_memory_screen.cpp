@@ -1,4 +1,4 @@
-#include "memory_screen.h"
+#include "test_memory_screen.h"
 
 namespace halvex {
 
