@@ -25,8 +25,4 @@ std::string QuoteArgument(std::string_view argument);
 // The arguments quoted and joined by single spaces.
 std::string WindowsCommandLine(const std::vector<std::string>& argv);
 
-// The runtime's splitting of a command line (for the tests, and for what a
-// program of ours makes of its own command line).
-std::vector<std::string> SplitWindowsCommandLine(std::string_view line);
-
 }  // namespace halvex

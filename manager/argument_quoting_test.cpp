@@ -5,6 +5,57 @@
 namespace halvex {
 namespace {
 
+// The C runtime's splitting of a command line into arguments, to read back
+// what the quoting made.
+std::vector<std::string> SplitWindowsCommandLine(std::string_view line) {
+  std::vector<std::string> args;
+  std::size_t i = 0;
+  const std::size_t n = line.size();
+  for (;;) {
+    while (i < n && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= n) break;
+    std::string arg;
+    bool quoted = false;
+    while (i < n) {
+      char c = line[i];
+      if (!quoted && (c == ' ' || c == '\t')) break;
+      if (c == '\\') {
+        std::size_t count = 0;
+        while (i < n && line[i] == '\\') {
+          ++count;
+          ++i;
+        }
+        if (i < n && line[i] == '"') {
+          arg.append(count / 2, '\\');
+          if (count % 2 == 1) {
+            arg += '"';
+            ++i;
+          }
+        } else {
+          arg.append(count, '\\');
+        }
+        continue;
+      }
+      if (c == '"') {
+        // Inside quotes, "" is a literal quote (the runtime's own rule).
+        if (quoted && i + 1 < n && line[i + 1] == '"') {
+          arg += '"';
+          i += 2;
+          continue;
+        }
+        quoted = !quoted;
+        ++i;
+        continue;
+      }
+      arg += c;
+      ++i;
+    }
+    args.push_back(arg);
+  }
+  return args;
+}
+
+
 TEST(ArgumentQuoting, PlainWordsStayAsTheyAre) {
   EXPECT_EQ(QuoteArgument("snmpwalk"), "snmpwalk");
   EXPECT_EQ(QuoteArgument("C:\\Program Files\\x"), "\"C:\\Program Files\\x\"");

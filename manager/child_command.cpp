@@ -4,19 +4,6 @@
 
 namespace halvex {
 
-std::string CommandLineText(const ChildCommand& command) {
-  std::string text;
-  for (std::size_t i = 0; i < command.words.size(); ++i) {
-    if (i > 0) text += ' ';
-    text += command.words[i];
-  }
-  if (!command.answer.empty()) {
-    std::filesystem::path answer = command.answer;
-    text += " > " + answer.make_preferred().string();
-  }
-  return text;
-}
-
 std::filesystem::path FindProgram(std::string_view name,
                                   const std::vector<std::filesystem::path>& folders) {
   std::string file = ProgramFileName(name);

@@ -16,10 +16,6 @@ struct ChildCommand {
   std::filesystem::path answer;    // the output file, relative to the working folder; may be empty
 };
 
-// The command line as text: the words joined by single spaces, then
-// " > " and the answer file with the platform's separator.
-std::string CommandLineText(const ChildCommand& command);
-
 // Where a program is looked for, in order, and the file found: the first
 // runnable file of that name (with the platform's suffix) in the folders.
 // Nothing found gives the bare name, which then fails to start.

@@ -9,6 +9,7 @@
 
 #include "answer_file.h"
 #include "interrupts.h"
+#include "test_child_command.h"
 #include "test_memory_screen.h"
 #include "text_cells.h"
 #include "test_folder.h"

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "test_fake_echo.h"
+#include "test_child_command.h"
 #include "test_memory_screen.h"
 
 namespace halvex {

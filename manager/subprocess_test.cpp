@@ -9,6 +9,7 @@
 
 #include "child_command.h"
 #include "device_query.h"
+#include "test_child_command.h"
 #include "test_memory_screen.h"
 #include "test_folder.h"
 

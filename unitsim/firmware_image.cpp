@@ -54,9 +54,4 @@ bool FitsHardware(const ImageVersion& image, std::string_view hardware) {
   return true;
 }
 
-std::string MakeImageHeader(const ImageVersion& version) {
-  return std::string(kMagic) + version.version + " " + version.build +
-         (version.hardware.empty() ? "" : " " + version.hardware) + "\n";
-}
-
 }  // namespace unitsim

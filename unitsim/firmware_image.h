@@ -40,7 +40,4 @@ bool FitsHardware(const ImageVersion& image, std::string_view hardware);
 // only the first 64 are looked at).
 std::optional<ImageVersion> ReadImageHeader(std::string_view start);
 
-// "UNITFW <version> <build>[ <hardware>]\n"
-std::string MakeImageHeader(const ImageVersion& version);
-
 }  // namespace unitsim

@@ -25,10 +25,6 @@ TemplateFields UnitFields(const UnitDescription& unit, const UnitStateData& stat
   };
 }
 
-std::string DescriptionText(const UnitDescription& unit, const UnitStateData& state) {
-  return ExpandTemplate(unit.settings.description, UnitFields(unit, state));
-}
-
 std::string ComposeReport(const Unit& unit, ReportKind kind) {
   UnitStateData state = unit.state.Snapshot();
   TemplateFields fields = UnitFields(unit.description, state);

@@ -20,7 +20,6 @@ std::string FormatUptime(std::int64_t seconds);
 // The values the placeholders stand for, as of now.
 TemplateFields UnitFields(const UnitDescription& unit, const UnitStateData& state);
 
-std::string DescriptionText(const UnitDescription& unit, const UnitStateData& state);
 std::string ComposeReport(const Unit& unit, ReportKind kind);
 
 }  // namespace unitsim

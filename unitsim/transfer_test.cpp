@@ -61,6 +61,12 @@ TEST(TransferKeys, WrongValuesNameTheKey) {
             "lab.toml:4: flash_steps must be an integer from 1 to 1000");
 }
 
+// The header line that a version makes, to read back.
+std::string MakeImageHeader(const ImageVersion& version) {
+  return "UNITFW " + version.version + " " + version.build +
+         (version.hardware.empty() ? "" : " " + version.hardware) + "\n";
+}
+
 TEST(ImageHeader, ReadsVersionAndBuild) {
   auto v = ReadImageHeader("UNITFW 2.6.0 4802\n\x7f" "ELF...");
   ASSERT_TRUE(v);

@@ -24,7 +24,6 @@ std::uint64_t Fill(std::uint32_t done, std::uint32_t total) {
 }  // namespace
 
 void SetProgressTotal(std::uint32_t total) { g_progress.total = total; }
-std::uint32_t ProgressTotal() { return g_progress.total; }
 
 std::string ProgressLine(std::uint32_t done, std::uint32_t total) {
   static constexpr char kPattern[] = "oOo.";

@@ -18,7 +18,6 @@ inline constexpr int kProgressCells = 50;
 
 // The byte count that fills the whole line; set before the first draw.
 void SetProgressTotal(std::uint32_t total);
-std::uint32_t ProgressTotal();
 
 // Draws the line for `done` bytes on standard output (unless the redraw
 // rule skips it) and flushes.
