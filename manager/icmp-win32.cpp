@@ -94,17 +94,15 @@ std::optional<std::uint32_t> ParseDottedAddress(const std::string& text) {
   return static_cast<std::uint32_t>(address);
 }
 
-std::string resolveDottedQuad(const std::string& name) {
+std::optional<std::uint32_t> LookUpName(const std::string& name) {
   if (!StartSockets()) return {};
   addrinfo hints{};
   hints.ai_family = AF_INET;
   addrinfo* found = nullptr;
   if (getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return {};
-  char text[INET_ADDRSTRLEN] = {};
-  const auto* address = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
-  inet_ntop(AF_INET, &address->sin_addr, text, sizeof text);
+  std::uint32_t address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
   freeaddrinfo(found);
-  return text;
+  return address;
 }
 
 }  // namespace halvex

@@ -30,6 +30,10 @@ class EchoHandle {
 // or nothing when the text is none.
 std::optional<std::uint32_t> ParseDottedAddress(const std::string& text);
 
+// The first IPv4 address a name lookup gives (network byte order), or
+// nothing when the name does not resolve.
+std::optional<std::uint32_t> LookUpName(const std::string& name);
+
 // The first IPv4 address a name lookup gives, as dotted decimal text, or an
 // empty text when the name does not resolve.
 std::string resolveDottedQuad(const std::string& name);

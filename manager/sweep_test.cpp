@@ -187,5 +187,10 @@ TEST(SweepTexts, FoundLineKeepsFourCharactersOfTheTime) {
   EXPECT_EQ(FoundLine(1, 0.25), " Found 1 Alive hosts, in 0.2 seconds...");
 }
 
+TEST(ResolveDottedQuad, TheFirstAddressOfANameAsDottedText) {
+  // From the hosts file: no lookup leaves the machine.
+  EXPECT_EQ(resolveDottedQuad("localhost"), "127.0.0.1");
+}
+
 }  // namespace
 }  // namespace halvex
