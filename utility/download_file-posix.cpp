@@ -123,10 +123,6 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-DownloadFile::DownloadFile(std::string target) : target_(std::move(target)) {}
-
-DownloadFile::~DownloadFile() { Discard(); }
-
 bool DownloadFile::Open() {
   destination_ = FollowLinks(target_);
   struct stat existing {};
@@ -138,32 +134,18 @@ bool DownloadFile::Open() {
     if (fd < 0) return false;
     in_place_ = true;
   } else {
-    std::random_device seed;
-    std::mt19937 random(seed());
-    const std::string folder = FolderOf(destination_);
-    const std::string base = BaseOf(destination_);
     // The ending signals wait while the file is made and its clean-up
     // armed: one that came in between would leave the file behind.
     HeldSignals held;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-      char suffix[16];
-      std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-      std::string candidate = folder;
-      candidate += "/.";
-      candidate += base;
-      candidate += ".";
-      candidate += suffix;
-      candidate += ".part";
-      // O_EXCL: never reuse a file that happens to exist.
-      fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd >= 0) {
-        temporary_ = candidate;
-        ArmCleanup(temporary_);
-      } else if (errno != EEXIST) {
-        return false;
-      }
-    }
-    if (fd < 0) return false;
+    std::optional<std::string> made =
+        MakeTemporaryFile(FolderOf(destination_), BaseOf(destination_), [&fd](const std::string& path) {
+          fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+          if (fd >= 0) return Creation::kMade;
+          return errno == EEXIST ? Creation::kExists : Creation::kFailed;
+        });
+    if (!made) return false;
+    temporary_ = *made;
+    ArmCleanup(temporary_);
     if (exists) {
       // The replacement keeps the earlier file's owner (where allowed) and
       // permissions, before any data are in it.
@@ -182,10 +164,6 @@ bool DownloadFile::Open() {
   return true;
 }
 
-bool DownloadFile::Write(const std::uint8_t* data, std::size_t count) {
-  return file_ && std::fwrite(data, 1, count, file_) == count;
-}
-
 bool DownloadFile::Close() {
   bool ok = std::fflush(file_) == 0;
   // A device or pipe may not be able to sync; a regular file must.
@@ -195,29 +173,16 @@ bool DownloadFile::Close() {
   return ok;
 }
 
-bool DownloadFile::Commit() {
-  if (!file_) return false;
-  bool ok = Close();
-  if (in_place_) return ok;
-  if (ok) ok = std::rename(temporary_.c_str(), destination_.c_str()) == 0;
-  if (!ok) {
-    Discard();
-    return false;
-  }
-  temporary_.clear();
+bool DownloadFile::PutInPlace(const std::string& temporary, const std::string& destination) {
+  if (std::rename(temporary.c_str(), destination.c_str()) != 0) return false;
   DisarmCleanup();
-  SyncFolder(FolderOf(destination_));
+  SyncFolder(FolderOf(destination));
   return true;
 }
 
-void DownloadFile::Discard() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
-  if (!temporary_.empty()) {
-    unlink(temporary_.c_str());
-    temporary_.clear();
-    DisarmCleanup();
-  }
+void DownloadFile::RemoveTemporary(const std::string& temporary) {
+  unlink(temporary.c_str());
+  DisarmCleanup();
 }
 
 }  // namespace velkor

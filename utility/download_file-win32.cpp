@@ -5,19 +5,14 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 namespace velkor {
 
 namespace fs = std::filesystem;
 
-DownloadFile::DownloadFile(std::string target)
-    : target_(std::move(target)), destination_(target_) {}
-
-DownloadFile::~DownloadFile() { Discard(); }
-
 bool DownloadFile::Open() {
+  destination_ = target_;  // Windows follows no links here
   std::error_code ec;
   fs::file_status status = fs::status(target_, ec);
   buffer_ = std::make_unique<char[]>(kDownloadBufferSize);
@@ -26,31 +21,20 @@ bool DownloadFile::Open() {
     in_place_ = file_ != nullptr;
   } else {
     fs::path target(target_);
-    std::string base = target.filename().string();
-    std::random_device seed;
-    std::mt19937 random(seed());
-    for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
-      char suffix[16];
-      std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-      std::string name = ".";
-      name += base;
-      name += ".";
-      name += suffix;
-      name += ".part";
-      fs::path candidate = target.parent_path() / name;
-      // "x": never reuse a file that happens to exist.
-      file_ = std::fopen(candidate.string().c_str(), "wbx");
-      if (file_) temporary_ = candidate.string();
-      else if (errno != EEXIST) break;
-    }
+    std::string folder = target.parent_path().string();
+    if (folder.empty()) folder = ".";
+    std::optional<std::string> made =
+        MakeTemporaryFile(folder, target.filename().string(), [this](const std::string& path) {
+          // "x": never reuse a file that happens to exist.
+          file_ = std::fopen(path.c_str(), "wbx");
+          if (file_) return Creation::kMade;
+          return errno == EEXIST ? Creation::kExists : Creation::kFailed;
+        });
+    if (made) temporary_ = *made;
   }
   if (!file_) return false;
   std::setvbuf(file_, buffer_.get(), _IOFBF, kDownloadBufferSize);
   return true;
-}
-
-bool DownloadFile::Write(const std::uint8_t* data, std::size_t count) {
-  return file_ && std::fwrite(data, 1, count, file_) == count;
 }
 
 bool DownloadFile::Close() {
@@ -61,28 +45,15 @@ bool DownloadFile::Close() {
   return ok;
 }
 
-bool DownloadFile::Commit() {
-  if (!file_) return false;
-  bool ok = Close();
-  if (in_place_) return ok;
+bool DownloadFile::PutInPlace(const std::string& temporary, const std::string& destination) {
   std::error_code ec;
-  if (ok) fs::rename(temporary_, target_, ec);
-  if (!ok || ec) {
-    Discard();
-    return false;
-  }
-  temporary_.clear();
-  return true;
+  fs::rename(temporary, destination, ec);
+  return !ec;
 }
 
-void DownloadFile::Discard() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
-  if (!temporary_.empty()) {
-    std::error_code ec;
-    fs::remove(temporary_, ec);
-    temporary_.clear();
-  }
+void DownloadFile::RemoveTemporary(const std::string& temporary) {
+  std::error_code ec;
+  fs::remove(temporary, ec);
 }
 
 }  // namespace velkor

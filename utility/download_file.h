@@ -20,7 +20,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace velkor {
@@ -52,7 +54,12 @@ class DownloadFile {
   const std::string& destination() const { return destination_; }
 
  private:
+  // The platform's part (download_file-posix.cpp, download_file-win32.cpp):
+  // flushes the data to the disk and closes; puts the temporary file in
+  // place of the destination; removes the temporary file.
   bool Close();
+  static bool PutInPlace(const std::string& temporary, const std::string& destination);
+  static void RemoveTemporary(const std::string& temporary);
 
   std::string target_;
   std::string destination_;
@@ -64,5 +71,15 @@ class DownloadFile {
 
 // Size of the stream buffer of a download.
 inline constexpr std::size_t kDownloadBufferSize = 64 * 1024;
+
+// What making a file exclusively did.
+enum class Creation { kMade, kExists, kFailed };
+
+// Makes a temporary file in `folder` for the file named `base`, named
+// ".<base>.<8 hex digits>.part", with create(path), which makes the file
+// only when it does not exist yet; tries new names while the one tried
+// exists, 16 at most.  Gives the path made, or nothing.
+std::optional<std::string> MakeTemporaryFile(const std::string& folder, const std::string& base,
+                                             const std::function<Creation(const std::string&)>& create);
 
 }  // namespace velkor
