@@ -3,8 +3,6 @@
 // Whatever they do, a real client gets its answer.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,6 +13,7 @@
 
 #include "frames.h"
 #include "test_client.h"
+#include "test_loopback.h"
 #include "test_server.h"
 
 namespace unitsim::test {
@@ -26,19 +25,6 @@ const char kLab[] = "[[unit]]\naddress = \"10.9.9.9\"\nname = \"ap\"\n";
 
 class LoadTest : public ServerFixture {};
 
-// A plain connected socket that says nothing.
-int Connect(std::uint16_t port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(port);
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 // 254 connects started at once, as a lab's worth of velkor runs does: every
 // one is greeted at once.  A short listen queue drops some of them, and
@@ -85,7 +71,7 @@ TEST_F(LoadTest, ClientsThatNeverLogInCannotLockTheRealOnesOut) {
   options.login_grace_ms = 200;
   Serve(kLab, options);
   std::vector<int> idle;
-  for (int i = 0; i < 40; ++i) idle.push_back(Connect(port_));
+  for (int i = 0; i < 40; ++i) idle.push_back(protocol::test::ConnectToLoopback(port_));
   std::this_thread::sleep_for(300ms);
   for (int round = 0; round < 3; ++round) {
     Exchange e = RunRequest(port_, "BlueOx", protocol::kActionSystemInfo);

@@ -7,20 +7,15 @@
 #include <unistd.h>
 
 #include "digest.h"
+#include "test_loopback.h"
 
 namespace unitsim::test {
 
-TestClient::TestClient(std::uint16_t port) {
-  fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+TestClient::TestClient(std::uint16_t port) : fd_(protocol::test::ConnectToLoopback(port)) {
   if (fd_ < 0) return;
   timeval limit{10, 0};
   setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
   setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(port);
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) Close();
 }
 
 TestClient::~TestClient() { Close(); }

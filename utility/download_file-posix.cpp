@@ -9,7 +9,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -6,8 +6,6 @@
 // so that it holds on two cores shared with other work.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +15,7 @@
 #include <thread>
 
 #include "harness.h"
+#include "test_loopback.h"
 
 namespace e2e {
 namespace {
@@ -32,18 +31,6 @@ constexpr int kRounds = 10;
 const char kUnit[] =
     "[[unit]]\naddress = \"127.0.0.1\"\nname = \"load\"\npassword = \"BlueOx\"\n";
 
-int Connect(std::uint16_t port) {
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(port);
-  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 // Starts every session at once and gives how many did not end with 0.
 int OneRound(std::uint16_t port) {
@@ -69,10 +56,10 @@ TEST(Load, TwoHundredFiftyFourSessionsAtOnce) {
 TEST(Load, TheSameWhileIdleAndSlowClientsAreConnected) {
   Unitsim unit(kUnit);
   std::vector<int> idle;
-  for (int i = 0; i < 300; ++i) idle.push_back(Connect(unit.port()));
+  for (int i = 0; i < 300; ++i) idle.push_back(protocol::test::ConnectToLoopback(unit.port()));
   std::atomic<bool> stop{false};
   std::thread slow([&] {
-    int fd = Connect(unit.port());
+    int fd = protocol::test::ConnectToLoopback(unit.port());
     std::uint8_t byte = 0x02;
     while (!stop && ::send(fd, &byte, 1, MSG_NOSIGNAL) == 1) {
       for (int i = 0; i < 10 && !stop; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
