@@ -87,29 +87,6 @@ UnitDescription ReadUnit(const toml::table& table, const UnitSettings& defaults,
 UnitSettings::UnitSettings()
     : description(kDefaultDescription), sysinfo(kDefaultSysinfo), kernlog(kDefaultKernlog) {}
 
-DescriptionError::DescriptionError(const std::string& file, int line, const std::string& problem)
-    : std::runtime_error(line > 0 ? file + ":" + std::to_string(line) + ": " + problem
-                                  : file + ": " + problem) {}
-
-bool IsDottedAddress(std::string_view text) {
-  int parts = 0;
-  std::size_t i = 0;
-  while (true) {
-    std::size_t start = i;
-    unsigned value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - start < 3) {
-      value = value * 10 + static_cast<unsigned>(text[i] - '0');
-      ++i;
-    }
-    if (i == start || value > 255) return false;
-    if (i - start > 1 && text[start] == '0') return false;  // no octal look-alikes
-    ++parts;
-    if (i == text.size()) return parts == 4;
-    if (text[i] != '.' || parts == 4) return false;
-    ++i;
-  }
-}
-
 LabDescription ParseDescription(std::string_view text, const std::string& file,
                                 const std::filesystem::path& base) {
   toml::table root;

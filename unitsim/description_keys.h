@@ -8,39 +8,12 @@
 // its group to KeyGroups() in description_keys.cpp, in a file of its own.
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
 #include <span>
-#include <string>
 #include <string_view>
-#include <toml++/toml.h>
 
-#include "description.h"
+#include "key_site.h"
 
 namespace unitsim {
-
-// One key of a table, with what messages need.
-struct KeySite {
-  const std::string& file;               // for messages
-  const std::filesystem::path& base;     // relative paths start here
-  std::string_view table;                // "[defaults]" or "[[unit]]"
-  std::string_view key;
-  const toml::node& node;
-  int line;
-
-  [[noreturn]] void Fail(const std::string& problem) const;
-  // Checked readers; each fails with "KEY must be ..." on a wrong value.
-  std::string String() const;
-  bool Boolean() const;
-  std::int64_t Integer(std::int64_t low, std::int64_t high) const;
-  std::uint16_t Port() const;
-  // A string taken as a path relative to the description's folder.
-  std::filesystem::path Path() const;
-  // A string whose placeholders must all be among known.
-  std::string Template(std::span<const std::string_view> known) const;
-};
-
-using KeyGroup = bool (*)(const KeySite& site, UnitSettings& settings);
 
 // The groups, in the order they are asked.
 std::span<const KeyGroup> KeyGroups();

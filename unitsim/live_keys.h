@@ -3,7 +3,7 @@
 // and hotspot.
 #pragma once
 
-#include "description_keys.h"
+#include "key_site.h"
 
 namespace unitsim {
 

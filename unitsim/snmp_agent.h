@@ -35,6 +35,7 @@
 #include <string_view>
 #include <vector>
 
+#include "description.h"
 #include "unit.h"
 
 namespace unitsim {

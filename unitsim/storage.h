@@ -19,7 +19,7 @@
 #include <optional>
 #include <string>
 
-#include "unit.h"
+#include "unit_settings.h"
 
 namespace unitsim {
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "description.h"
+#include "unit_settings.h"
 #include "live_state.h"
 
 namespace unitsim {
