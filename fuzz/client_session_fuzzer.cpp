@@ -13,7 +13,6 @@
 
 #include "connection.h"
 #include "run.h"
-#include "switches.h"
 
 namespace {
 
@@ -96,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   command.path = file;
   command.user = "alice";
   command.hotspot_address = 0x0100007f;
-  velkor::SetSilentMode((data[0] & 0x80) != 0);
+  command.silent = (data[0] & 0x80) != 0;
   std::string text = "a script\nof two lines\n";
   std::uint32_t value = choice.action == velkor::kActionUploadConfig ||
                                 choice.action == velkor::kActionFirmware

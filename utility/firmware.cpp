@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "frames.h"
-#include "progress.h"
 #include "transfer.h"
 
 namespace velkor {
@@ -19,7 +18,7 @@ const char* Heading(int target, int phase) {
 
 }  // namespace
 
-void ShowFlashProgress(Connection& connection) {
+void ShowFlashProgress(Connection& connection, Progress& progress) {
   std::array<std::uint8_t, kDataBlockSize> block;
   enum { kNothing, kProgressShown, kTextShown } last_output = kNothing;
   int last_target = -1;
@@ -34,13 +33,13 @@ void ShowFlashProgress(Connection& connection) {
         kBlockPayloadSize));
     if (message.kind == FlashMessage::kDone) break;
     if (message.kind == FlashMessage::kProgress) {
-      SetProgressTotal(static_cast<std::uint32_t>(message.total));
+      progress.SetTotal(static_cast<std::uint32_t>(message.total));
       if (message.target != last_target || message.phase != last_phase) {
         if (heading_shown) std::printf("\n\n");
         std::printf("%s\n", Heading(message.target, message.phase));
         heading_shown = true;
       }
-      ShowProgress(static_cast<std::uint32_t>(message.done));
+      progress.ShowProgress(static_cast<std::uint32_t>(message.done));
       last_target = message.target;
       last_phase = message.phase;
       last_output = kProgressShown;
@@ -56,11 +55,11 @@ void ShowFlashProgress(Connection& connection) {
 }
 
 bool UploadFirmware(Connection& connection, const std::string& path, std::uint32_t size,
-                    bool apply) {
-  if (!SendFile(connection, path, size)) return false;
+                    bool apply, RunOutput& output) {
+  if (!SendFile(connection, path, size, output)) return false;
   if (!apply) return true;
   if (!connection.ReadReply()) return false;
-  ShowFlashProgress(connection);
+  ShowFlashProgress(connection, output.progress);
   return true;
 }
 

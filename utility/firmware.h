@@ -11,6 +11,7 @@
 
 #include "connection.h"
 #include "flash_messages.h"
+#include "run_output.h"
 
 namespace velkor {
 
@@ -20,12 +21,12 @@ using namespace protocol;
 // Headings ("Flashing Firmware:", "Verifying Bootrom:", ...) open each new
 // (target, phase) step; texts print on their own lines.  Not hidden by
 // silent mode.
-void ShowFlashProgress(Connection& connection);
+void ShowFlashProgress(Connection& connection, Progress& progress);
 
 // The whole exchange of action 241 after the first reply: the image, and
 // with apply the acknowledgement and the flashing display.  False when the
 // upload or the acknowledgement failed (already reported).
 bool UploadFirmware(Connection& connection, const std::string& path, std::uint32_t size,
-                    bool apply);
+                    bool apply, RunOutput& output);
 
 }  // namespace velkor

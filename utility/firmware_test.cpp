@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "progress.h"
-#include "switches.h"
+#include "run_output.h"
 #include "test_peer.h"
 
 namespace velkor {
@@ -21,8 +21,9 @@ std::function<void(PeerEnd&)> Messages(std::vector<std::string> texts, bool clos
 
 std::string Display(std::vector<std::string> texts, bool close_early = false) {
   ScriptedPeer peer(Messages(std::move(texts), close_early));
+  Progress progress;
   ::testing::internal::CaptureStdout();
-  ShowFlashProgress(peer.client());
+  ShowFlashProgress(peer.client(), progress);
   return ::testing::internal::GetCapturedStdout();
 }
 
@@ -54,10 +55,10 @@ TEST(ShowFlashProgress, EndsWhenTheConnectionBreaks) {
   EXPECT_EQ(Display({}, true), "");
 }
 
+// The display takes no notice of silent mode (UploadFirmware below shows it
+// in a silent run).
 TEST(ShowFlashProgress, ShownInSilentMode) {
-  SetSilentMode(true);
   std::string out = Display({"0 0 0 2", "0 0 2 2", "done"});
-  SetSilentMode(false);
   EXPECT_EQ(out, "Flashing Firmware:\n" + ProgressLine(0, 2) + ProgressLine(2, 2) + "\n\n");
 }
 
@@ -76,12 +77,12 @@ TEST(UploadFirmware, ApplyReadsTheAcknowledgementAndTheProgress) {
     p.SendBlock("done");
     p.SendReply(kStatusOk, 0);
   });
-  SetSilentMode(true);
+  RunOutput output;
+  output.silent = true;
   ::testing::internal::CaptureStdout();
-  EXPECT_TRUE(UploadFirmware(peer.client(), path, 2000, true));
+  EXPECT_TRUE(UploadFirmware(peer.client(), path, 2000, true, output));
   EXPECT_TRUE(peer.client().ReadReply());
   std::string out = ::testing::internal::GetCapturedStdout();
-  SetSilentMode(false);
   EXPECT_EQ(out, "Flashing Firmware:\n" + ProgressLine(0, 1) + ProgressLine(1, 1) + "\n\n");
   EXPECT_EQ(received, testing::Pattern(2000));
 }
@@ -96,11 +97,11 @@ TEST(UploadFirmware, RefusedImage) {
     p.ReadBlock(length, payload);
     p.SendReply(kStatusTooSmall, 0);
   });
-  SetSilentMode(true);
+  RunOutput output;
+  output.silent = true;
   ::testing::internal::CaptureStdout();
-  EXPECT_FALSE(UploadFirmware(peer.client(), path, 1, true));
+  EXPECT_FALSE(UploadFirmware(peer.client(), path, 1, true, output));
   std::string out = ::testing::internal::GetCapturedStdout();
-  SetSilentMode(false);
   EXPECT_EQ(out, "Server reported an error: File too small\n");
 }
 

@@ -7,7 +7,6 @@
 #include "cmdline.h"
 #include "console.h"
 #include "run.h"
-#include "switches.h"
 
 namespace {
 
@@ -36,7 +35,5 @@ int main(int argc, char** argv) {
   std::fwrite(scan.output.data(), 1, scan.output.size(), stdout);
   if (!scan.run) return FinishOutput(scan.exit_code);
 
-  velkor::SetSilentMode(scan.command.silent);
-  velkor::SetAssociationDetails(scan.command.details);
   return FinishOutput(velkor::RunCommand(scan.command));
 }

@@ -6,14 +6,6 @@ namespace velkor {
 
 namespace {
 
-struct ProgressState {
-  std::uint32_t total = 0;
-  std::int64_t last_fill = -1;  // -1: nothing drawn since the last reset
-  std::uint32_t skips = 0;      // calls in a row that drew nothing
-};
-
-ProgressState g_progress;
-
 // Not capped at 50: a count beyond the total keeps its own fill, so the
 // redraw rule sees it change.
 std::uint64_t Fill(std::uint32_t done, std::uint32_t total) {
@@ -23,7 +15,6 @@ std::uint64_t Fill(std::uint32_t done, std::uint32_t total) {
 
 }  // namespace
 
-void SetProgressTotal(std::uint32_t total) { g_progress.total = total; }
 
 std::string ProgressLine(std::uint32_t done, std::uint32_t total) {
   static constexpr char kPattern[] = "oOo.";
@@ -39,19 +30,19 @@ std::string ProgressLine(std::uint32_t done, std::uint32_t total) {
   return line;
 }
 
-void ShowProgress(std::uint32_t done) {
+void Progress::ShowProgress(std::uint32_t done) {
   if (done == 0) {
-    g_progress.last_fill = -1;
-    g_progress.skips = 0;
+    lastFill_ = -1;
+    skips_ = 0;
   }
-  auto fill = static_cast<std::int64_t>(Fill(done, g_progress.total));
-  if (g_progress.skips < 2 && fill == g_progress.last_fill) {
-    ++g_progress.skips;
+  auto fill = static_cast<std::int64_t>(Fill(done, total_));
+  if (skips_ < 2 && fill == lastFill_) {
+    ++skips_;
     return;
   }
-  g_progress.skips = 0;
-  g_progress.last_fill = fill;
-  std::string line = ProgressLine(done, g_progress.total);
+  skips_ = 0;
+  lastFill_ = fill;
+  std::string line = ProgressLine(done, total_);
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fflush(stdout);
 }

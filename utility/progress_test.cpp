@@ -5,9 +5,12 @@
 namespace velkor {
 namespace {
 
+// The line of one run, as each test has its own.
+Progress progress;
+
 std::string Drawn(std::uint32_t done) {
   ::testing::internal::CaptureStdout();
-  ShowProgress(done);
+  progress.ShowProgress(done);
   return ::testing::internal::GetCapturedStdout();
 }
 
@@ -38,7 +41,8 @@ TEST(ProgressLine, LargeCountsDoNotOverflow) {
 // A 3000-byte download in blocks of 1460, 1460 and 80: the count before
 // each block, then the final count.
 TEST(ShowProgress, DownloadOfThreeThousandBytesDrawsFiveTimes) {
-  SetProgressTotal(3000);
+  progress = Progress();
+  progress.SetTotal(3000);
   std::string out;
   for (std::uint32_t done : {0u, 0u, 1460u, 2920u, 3000u}) out += Drawn(done);
   EXPECT_EQ(out, ProgressLine(0, 3000) + ProgressLine(0, 3000) + ProgressLine(1460, 3000) +
@@ -47,7 +51,8 @@ TEST(ShowProgress, DownloadOfThreeThousandBytesDrawsFiveTimes) {
 }
 
 TEST(ShowProgress, SkipsAtMostTwoUnchangedFills) {
-  SetProgressTotal(1000);
+  progress = Progress();
+  progress.SetTotal(1000);
   EXPECT_FALSE(Drawn(100).empty());  // fill 5
   EXPECT_EQ(Drawn(101), "");
   EXPECT_EQ(Drawn(102), "");
@@ -57,7 +62,8 @@ TEST(ShowProgress, SkipsAtMostTwoUnchangedFills) {
 }
 
 TEST(ShowProgress, ZeroAlwaysDrawsAndResets) {
-  SetProgressTotal(1000);
+  progress = Progress();
+  progress.SetTotal(1000);
   EXPECT_FALSE(Drawn(0).empty());
   EXPECT_FALSE(Drawn(0).empty());
   EXPECT_FALSE(Drawn(0).empty());
@@ -69,7 +75,8 @@ TEST(ShowProgress, ZeroAlwaysDrawsAndResets) {
 }
 
 TEST(ShowProgress, ZeroTotalDrawsFullLine) {
-  SetProgressTotal(0);
+  progress = Progress();
+  progress.SetTotal(0);
   EXPECT_EQ(Drawn(0), ProgressLine(0, 0));
   EXPECT_NE(ProgressLine(0, 0).find("oO] - 0"), std::string::npos);
 }

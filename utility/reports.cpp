@@ -3,17 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "switches.h"
 
 namespace velkor {
 
-bool PrintReport(Connection& connection) {
+bool PrintReport(Connection& connection, const RunOutput& output) {
   std::uint32_t remaining = connection.announced();
   std::uint8_t payload[kBlockPayloadSize];
   while (remaining != 0) {
     std::size_t length = 0;
     if (!connection.ReceiveBlock(payload, length) || length > remaining) {
-      if (!SilentMode()) std::printf("\n\n");
+      if (!output.silent) std::printf("\n\n");
       std::printf("Connection to server was broken, unable to get report.\n\n");
       return false;
     }

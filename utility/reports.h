@@ -4,11 +4,12 @@
 #pragma once
 
 #include "connection.h"
+#include "run_output.h"
 
 namespace velkor {
 
 // Reads DataBlocks totalling the announced value and prints them.  A block
 // that would go past the announced total counts as a broken connection.
-bool PrintReport(Connection& connection);
+bool PrintReport(Connection& connection, const RunOutput& output);
 
 }  // namespace velkor

@@ -2,19 +2,12 @@
 
 #include <cstdio>
 
+#include "actions.h"
 #include "connection.h"
 #include "console.h"
-#include "firmware.h"
-#include "frames.h"
-#include "localfile.h"
 #include "login.h"
-#include "reports.h"
 #include "socket.h"
-#include "switches.h"
-#include "throughput.h"
 #include "transfer.h"
-#include "user_sessions.h"
-#include "wireless.h"
 
 namespace velkor {
 
@@ -42,72 +35,6 @@ struct SocketsScope {
   ~SocketsScope() { net::Stop(); }
 };
 
-// Local preparation before connecting; gives the request's value.  A
-// script or page is read into `text`.
-std::optional<std::uint32_t> Prepare(const ParsedCommand& command, std::string& text) {
-  const std::string path = command.path.value_or("");
-  switch (command.action) {
-    case kActionUploadConfig:
-    case kActionFirmware:
-      return PrepareUpload(path, nullptr);
-    case kActionUploadScript:
-    case kActionUploadPage:
-      return PrepareUpload(path, &text);
-    case kActionAssociations:
-      return command.index;
-    default:
-      return 0;
-  }
-}
-
-// The action's own exchange between the first and the final reply.  False
-// ends the run without the final reply; the throughput loops and the
-// disconnect messages leave it to the final reply to tell how they went.
-bool RunExchange(Connection& connection, const ParsedCommand& command, std::uint32_t value,
-                 std::string_view text, DownloadFile& download) {
-  const std::string path = command.path.value_or("");
-  switch (command.action) {
-    case kActionDownloadConfig:
-    case kActionDownloadScript:
-    case kActionDownloadPage:
-    case kActionSupportFile:
-      return ReceiveFile(connection, path, download);
-    case kActionUploadConfig:
-      return SendFile(connection, path, value);
-    case kActionUploadScript:
-    case kActionUploadPage:
-      return SendText(connection, path, text);
-    case kActionCardInfo:
-      return ShowCardInfo(connection, command.device);
-    case kActionAssociations:
-      return ShowAssociations(connection, command.device, command.index);
-    case kActionListPpp:
-      return ListPppSessions(connection);
-    case kActionListHotspot:
-      return ListHotspotSessions(connection, command.simple_list);
-    case kActionReceiveThroughput:
-      ReceiveThroughput(connection);
-      return true;
-    case kActionTransmitThroughput:
-      TransmitThroughput(connection);
-      return true;
-    case kActionDisconnectPpp:
-    case kActionDisconnectHotspotUser:
-      SendUserName(connection, command.user.value_or(""));
-      return true;
-    case kActionDisconnectHotspotIp:
-      SendHotspotAddress(connection, command.hotspot_address);
-      return true;
-    case kActionSystemInfo:
-    case kActionKernelLog:
-      return PrintReport(connection);
-    case kActionFirmware:
-      return UploadFirmware(connection, path, value, (command.flags & kOptionApply) != 0);
-    default:  // only apply and/or reboot
-      return true;
-  }
-}
-
 }  // namespace
 
 int RunCommand(const ParsedCommand& command) {
@@ -134,7 +61,7 @@ int RunCommand(const ParsedCommand& command) {
   }
 
   std::string text;  // a script or page to upload
-  std::optional<std::uint32_t> value = Prepare(command, text);
+  std::optional<std::uint32_t> value = ActionOf(command.action).prepare(command, text);
   if (!value) return 1;
 
   net::OwnedSocket socket = OpenConnection(*address, command.port);
@@ -157,17 +84,17 @@ int RunSession(Connection& connection, const ParsedCommand& command, const std::
 
   // A download is put in place only after the final reply: a run that
   // fails leaves the earlier file as it was.
+  const Action& action = ActionOf(command.action);
+  RunOutput output;
+  output.silent = command.silent;
+  output.details = command.details;
   DownloadFile download(command.path.value_or(""));
-  if (!RunExchange(connection, command, value, text, download)) return 1;
+  ActionWork work{connection, command, output, value, text, download};
+  if (!action.exchange(work)) return 1;
 
   if (!connection.ReadReply()) return 1;
   if (download.is_open() && !CommitDownload(download, command.path.value_or(""))) return 1;
-  if (!SilentMode() && command.action != kActionCardInfo &&
-      command.action != kActionAssociations && command.action != kActionListPpp) {
-    std::printf("Operation has completed successfuly.\n");
-    if (command.action == kActionFirmware && !(command.flags & kOptionApply))
-      std::printf("Please select the 'Upgrade Firmware' option on the server to finish.\n");
-  }
+  if (!output.silent && action.completed) action.completed(command);
   return 0;
 }
 

@@ -7,32 +7,32 @@
 #include <memory>
 #include <vector>
 
-#include "switches.h"
 
 namespace velkor {
 
 namespace {
 
 // The blank lines that end a progress line before a failure message.
-void EndProgressLine() {
-  if (!SilentMode()) std::printf("\n\n");
+void EndProgressLine(const RunOutput& output) {
+  if (!output.silent) std::printf("\n\n");
 }
 
-void StartProgress(const char* announcement, const std::string& path, std::uint32_t total) {
-  SetProgressTotal(total);
-  if (SilentMode()) return;
+void StartProgress(RunOutput& output, const char* announcement, const std::string& path,
+                   std::uint32_t total) {
+  output.progress.SetTotal(total);
+  if (output.silent) return;
   std::printf(announcement, path.c_str(), static_cast<unsigned>(total / 1024));
-  ShowProgress(0);
+  output.progress.ShowProgress(0);
 }
 
-void FinishProgress(std::uint32_t done) {
-  if (SilentMode()) return;
-  ShowProgress(done);
+void FinishProgress(RunOutput& output, std::uint32_t done) {
+  if (output.silent) return;
+  output.progress.ShowProgress(done);
   std::printf("\n\n");
 }
 
-void ReportBrokenUpload() {
-  EndProgressLine();
+void ReportBrokenUpload(const RunOutput& output) {
+  EndProgressLine(output);
   std::printf("Connection with server was broken, file not uploaded.\n\n");
 }
 
@@ -60,32 +60,33 @@ bool CommitDownload(DownloadFile& file, const std::string& path) {
   return false;
 }
 
-bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile& file) {
+bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile& file,
+                 RunOutput& output) {
   std::uint32_t remaining = connection.announced();
   if (!file.Open()) return false;
-  StartProgress("Saving file to: %s (%uK in size)\n", path, remaining);
+  StartProgress(output, "Saving file to: %s (%uK in size)\n", path, remaining);
 
   std::uint32_t received = 0;
   while (remaining != 0) {
     const std::uint8_t* payload = nullptr;
     std::size_t length = 0;
     if (!connection.ReceiveBlockInPlace(payload, length)) {
-      EndProgressLine();
+      EndProgressLine(output);
       std::printf("Connection to server was broken, unable to get file.\n\n");
       return false;  // the temporary file goes with `file`
     }
-    if (!SilentMode()) ShowProgress(received);
+    if (!output.silent) output.progress.ShowProgress(received);
     // A block that overshoots the announcement is cut to it.
     auto take = static_cast<std::uint32_t>(std::min<std::size_t>(length, remaining));
     if (!file.Write(payload, take)) {
-      EndProgressLine();
+      EndProgressLine(output);
       std::printf("Unable to write to %s\n\n", path.c_str());
       return false;
     }
     received += take;
     remaining -= take;
   }
-  FinishProgress(received);
+  FinishProgress(output, received);
   return true;
 }
 
@@ -99,7 +100,7 @@ enum class SendResult { kSent, kReadFailed, kSendFailed };
 // taken in one piece.  After each send, the progress line is drawn once
 // per block in it, as it would be after each block sent alone.
 template <class Fill>
-SendResult SendBlocks(Connection& connection, std::uint32_t total, Fill fill) {
+SendResult SendBlocks(Connection& connection, RunOutput& output, std::uint32_t total, Fill fill) {
   std::vector<std::uint8_t> payloads(kBlocksPerSend * kBlockPayloadSize);
   std::vector<std::uint8_t> batch(kBlocksPerSend * kDataBlockSize);
   std::uint32_t remaining = total;
@@ -119,9 +120,9 @@ SendResult SendBlocks(Connection& connection, std::uint32_t total, Fill fill) {
                       std::span(payloads.data() + at, std::min(kBlockPayloadSize, want - at)));
     }
     if (!connection.SendAll(batch.data(), blocks * kDataBlockSize)) return SendResult::kSendFailed;
-    if (!SilentMode()) {
+    if (!output.silent) {
       for (std::size_t i = 0; i < blocks; ++i) {
-        ShowProgress(sent + static_cast<std::uint32_t>(i * kBlockPayloadSize));
+        output.progress.ShowProgress(sent + static_cast<std::uint32_t>(i * kBlockPayloadSize));
       }
     }
     sent += static_cast<std::uint32_t>(want);
@@ -132,42 +133,44 @@ SendResult SendBlocks(Connection& connection, std::uint32_t total, Fill fill) {
 
 }  // namespace
 
-bool SendFile(Connection& connection, const std::string& path, std::uint32_t size) {
+bool SendFile(Connection& connection, const std::string& path, std::uint32_t size,
+              RunOutput& output) {
   FilePtr file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   // Every read is of a whole batch: straight from the file, no stdio copy.
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
-  StartProgress("Sending file: %s (%uK in size)\n", path, size);
-  switch (SendBlocks(connection, size, [&](std::uint8_t* out, std::size_t want) {
+  StartProgress(output, "Sending file: %s (%uK in size)\n", path, size);
+  switch (SendBlocks(connection, output, size, [&](std::uint8_t* out, std::size_t want) {
     return std::fread(out, 1, want, file.get());
   })) {
     case SendResult::kReadFailed:
-      EndProgressLine();
+      EndProgressLine(output);
       std::printf("Unable to read from %s\n\n", path.c_str());
       return false;
     case SendResult::kSendFailed:
-      ReportBrokenUpload();
+      ReportBrokenUpload(output);
       return false;
     case SendResult::kSent:
       break;
   }
-  FinishProgress(size);
+  FinishProgress(output, size);
   return true;
 }
 
-bool SendText(Connection& connection, const std::string& path, std::string_view text) {
+bool SendText(Connection& connection, const std::string& path, std::string_view text,
+              RunOutput& output) {
   const auto length = static_cast<std::uint32_t>(text.size());
-  StartProgress("Sending file: %s (%uK in size)\n", path, length);
+  StartProgress(output, "Sending file: %s (%uK in size)\n", path, length);
   std::size_t at = 0;
-  if (SendBlocks(connection, length, [&](std::uint8_t* out, std::size_t want) {
+  if (SendBlocks(connection, output, length, [&](std::uint8_t* out, std::size_t want) {
         std::memcpy(out, text.data() + at, want);
         at += want;
         return want;
       }) != SendResult::kSent) {
-    ReportBrokenUpload();
+    ReportBrokenUpload(output);
     return false;
   }
-  FinishProgress(length);
+  FinishProgress(output, length);
   return true;
 }
 

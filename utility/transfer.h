@@ -17,7 +17,7 @@
 #include "connection.h"
 #include "download_file.h"
 #include "localfile.h"
-#include "progress.h"
+#include "run_output.h"
 
 namespace velkor {
 
@@ -33,16 +33,19 @@ std::optional<std::uint32_t> PrepareUpload(const std::string& path, std::string*
 // says the action succeeded (CommitDownload).  A broken or failed download
 // leaves the earlier file at `path` as it was and no new file behind.
 // Blocks beyond the announced count are not written.
-bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile& file);
+bool ReceiveFile(Connection& connection, const std::string& path, DownloadFile& file,
+                 RunOutput& output);
 // Puts a received download in place; prints "Unable to write to" when that
 // fails.
 bool CommitDownload(DownloadFile& file, const std::string& path);
 
 // Sends the first `size` bytes of the file at `path`.
-bool SendFile(Connection& connection, const std::string& path, std::uint32_t size);
+bool SendFile(Connection& connection, const std::string& path, std::uint32_t size,
+              RunOutput& output);
 
 // Sends a script or page read by PrepareUpload; `path` only appears in the
 // announcement line.  An empty text sends nothing and succeeds.
-bool SendText(Connection& connection, const std::string& path, std::string_view text);
+bool SendText(Connection& connection, const std::string& path, std::string_view text,
+              RunOutput& output);
 
 }  // namespace velkor

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "switches.h"
 #include "test_peer.h"
 
 namespace velkor {
@@ -20,7 +19,6 @@ class TransferTest : public ::testing::Test {
   void SetUp() override { ::testing::internal::CaptureStdout(); }
   void TearDown() override {
     if (!captured_) ::testing::internal::GetCapturedStdout();
-    SetSilentMode(false);
   }
   std::string Output() {
     captured_ = true;
@@ -28,6 +26,7 @@ class TransferTest : public ::testing::Test {
   }
 
   ScratchFolder dir;
+  RunOutput output;  // the run's own, as each run has
   bool captured_ = false;
 };
 
@@ -42,9 +41,9 @@ std::function<void(PeerEnd&)> Download(std::uint32_t total, std::vector<std::str
 }
 
 // A download as the run makes it: received, then put in place.
-bool ReceiveAndCommit(Connection& connection, const std::string& path) {
+bool ReceiveAndCommit(Connection& connection, const std::string& path, RunOutput& output) {
   DownloadFile file(path);
-  return ReceiveFile(connection, path, file) && CommitDownload(file, path);
+  return ReceiveFile(connection, path, file, output) && CommitDownload(file, path);
 }
 
 TEST_F(TransferTest, DownloadOfThreeThousandBytes) {
@@ -53,7 +52,7 @@ TEST_F(TransferTest, DownloadOfThreeThousandBytes) {
                                     data.substr(2920)}));
   ASSERT_TRUE(peer.client().ReadReply());
   std::string path = dir.path("server.dat").string();
-  ASSERT_TRUE(ReceiveAndCommit(peer.client(), path));
+  ASSERT_TRUE(ReceiveAndCommit(peer.client(), path, output));
   EXPECT_EQ(ReadBytes(path), data);
   EXPECT_EQ(Output(), "Saving file to: " + path + " (2K in size)\n" + ProgressLine(0, 3000) +
                           ProgressLine(0, 3000) + ProgressLine(1460, 3000) +
@@ -67,7 +66,7 @@ TEST_F(TransferTest, BrokenDownloadKeepsTheEarlierFile) {
   ASSERT_TRUE(peer.client().ReadReply());
   std::string path = dir.path("server.dat").string();
   WriteBytes(path, "earlier backup");
-  EXPECT_FALSE(ReceiveAndCommit(peer.client(), path));
+  EXPECT_FALSE(ReceiveAndCommit(peer.client(), path, output));
   EXPECT_EQ(ReadBytes(path), "earlier backup");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"server.dat"});
   std::string out = Output();
@@ -80,7 +79,7 @@ TEST_F(TransferTest, BrokenDownloadKeepsTheEarlierFile) {
 TEST_F(TransferTest, BrokenDownloadLeavesNoNewFile) {
   ScriptedPeer peer(Download(3000, {Pattern(1460)}, true));
   ASSERT_TRUE(peer.client().ReadReply());
-  EXPECT_FALSE(ReceiveAndCommit(peer.client(), dir.path("new.dat").string()));
+  EXPECT_FALSE(ReceiveAndCommit(peer.client(), dir.path("new.dat").string(), output));
   EXPECT_TRUE(dir.Names().empty());
 }
 
@@ -91,8 +90,8 @@ TEST_F(TransferTest, ZeroLengthBlockBreaksTheDownload) {
     p.SendBlock("", 0);
   });
   ASSERT_TRUE(peer.client().ReadReply());
-  SetSilentMode(true);
-  EXPECT_FALSE(ReceiveAndCommit(peer.client(), dir.path("a.dat").string()));
+  output.silent = true;
+  EXPECT_FALSE(ReceiveAndCommit(peer.client(), dir.path("a.dat").string(), output));
   EXPECT_EQ(Output(), "Connection to server was broken, unable to get file.\n\n");
   EXPECT_TRUE(dir.Names().empty());
 }
@@ -101,15 +100,15 @@ TEST_F(TransferTest, OversizedBlocksAreCutToTheAnnouncement) {
   std::string data = Pattern(1460);
   ScriptedPeer peer(Download(1000, {data}));
   ASSERT_TRUE(peer.client().ReadReply());
-  ASSERT_TRUE(ReceiveAndCommit(peer.client(), dir.path("a.dat").string()));
+  ASSERT_TRUE(ReceiveAndCommit(peer.client(), dir.path("a.dat").string(), output));
   EXPECT_EQ(ReadBytes(dir.path("a.dat")), data.substr(0, 1000));
 }
 
 TEST_F(TransferTest, EmptyAnnouncementMakesAnEmptyFile) {
   ScriptedPeer peer(Download(0, {}));
   ASSERT_TRUE(peer.client().ReadReply());
-  SetSilentMode(true);
-  ASSERT_TRUE(ReceiveAndCommit(peer.client(), dir.path("empty.dat").string()));
+  output.silent = true;
+  ASSERT_TRUE(ReceiveAndCommit(peer.client(), dir.path("empty.dat").string(), output));
   EXPECT_EQ(Output(), "");
   EXPECT_TRUE(std::filesystem::exists(dir.path("empty.dat")));
   EXPECT_EQ(std::filesystem::file_size(dir.path("empty.dat")), 0u);
@@ -118,7 +117,7 @@ TEST_F(TransferTest, EmptyAnnouncementMakesAnEmptyFile) {
 TEST_F(TransferTest, UncreatableTargetFailsQuietly) {
   ScriptedPeer peer(Download(10, {"0123456789"}));
   ASSERT_TRUE(peer.client().ReadReply());
-  EXPECT_FALSE(ReceiveAndCommit(peer.client(), dir.path("no/folder/a.dat").string()));
+  EXPECT_FALSE(ReceiveAndCommit(peer.client(), dir.path("no/folder/a.dat").string(), output));
   EXPECT_EQ(Output(), "");
 }
 
@@ -144,7 +143,7 @@ TEST_F(TransferTest, UploadBlocksFollowTheFileSize) {
     std::string data;
     {
       ScriptedPeer peer(Collect(lengths, data));
-      ASSERT_TRUE(SendFile(peer.client(), path, static_cast<std::uint32_t>(size)));
+      ASSERT_TRUE(SendFile(peer.client(), path, static_cast<std::uint32_t>(size), output));
     }
     EXPECT_EQ(data, bytes);
     auto expected = size == 1460 ? std::vector<std::uint16_t>{1460}
@@ -168,7 +167,7 @@ TEST_F(TransferTest, UploadToAPeerThatClosesEnds) {
     p.ReadBlock(length, payload);
     p.Close();
   });
-  EXPECT_FALSE(SendFile(peer.client(), path, 4 << 20));
+  EXPECT_FALSE(SendFile(peer.client(), path, 4 << 20, output));
   std::string out = Output();
   EXPECT_NE(out.find("\n\nConnection with server was broken, file not uploaded.\n\n"),
             std::string::npos);
@@ -180,8 +179,8 @@ TEST_F(TransferTest, UploadOfAFileThatShrank) {
   std::vector<std::uint16_t> lengths;
   std::string data;
   ScriptedPeer peer(Collect(lengths, data));
-  SetSilentMode(true);
-  EXPECT_FALSE(SendFile(peer.client(), path, 3000));
+  output.silent = true;
+  EXPECT_FALSE(SendFile(peer.client(), path, 3000, output));
   EXPECT_EQ(Output(), "Unable to read from " + path + "\n\n");
 }
 
@@ -198,7 +197,7 @@ TEST_F(TransferTest, TextUploadSendsTheConvertedText) {
   std::string data;
   {
     ScriptedPeer peer(Collect(lengths, data));
-    ASSERT_TRUE(SendText(peer.client(), path, converted));
+    ASSERT_TRUE(SendText(peer.client(), path, converted, output));
   }
   EXPECT_EQ(data.find('\r'), std::string::npos);
   EXPECT_EQ(data.size(), 7200u);
@@ -211,8 +210,8 @@ TEST_F(TransferTest, EmptyTextSendsNothing) {
   std::string data;
   {
     ScriptedPeer peer(Collect(lengths, data));
-    SetSilentMode(true);
-    EXPECT_TRUE(SendText(peer.client(), "none.txt", ""));
+    output.silent = true;
+    EXPECT_TRUE(SendText(peer.client(), "none.txt", "", output));
   }
   EXPECT_TRUE(lengths.empty());
   EXPECT_EQ(Output(), "");
@@ -256,7 +255,7 @@ TEST_F(TransferTest, BlocksInBatchesArriveAsTheSameBlocks) {
         payloads.append(reinterpret_cast<const char*>(stream.data()) + at + 2, lengths.back());
       }
     });
-    ASSERT_TRUE(SendFile(peer.client(), path, static_cast<std::uint32_t>(data.size())));
+    ASSERT_TRUE(SendFile(peer.client(), path, static_cast<std::uint32_t>(data.size()), output));
     peer.Join();
     EXPECT_EQ(payloads, data) << piece;
     ASSERT_EQ(lengths.size(), 201u) << piece;
@@ -279,7 +278,7 @@ TEST_F(TransferTest, BlocksInBatchesArriveAsTheSameBlocks) {
   });
   ASSERT_TRUE(odd.client().ReadReply());
   const std::string back = dir.path("back.dat").string();
-  ASSERT_TRUE(ReceiveAndCommit(odd.client(), back));
+  ASSERT_TRUE(ReceiveAndCommit(odd.client(), back, output));
   EXPECT_EQ(ReadBytes(back), data);
 }
 

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "frames.h"
-#include "switches.h"
 #include "text_format.h"
 #include "text_row.h"
 
@@ -149,8 +148,9 @@ std::string AssociationText(const AssociationRecord& record, const CardRecord& c
   return text + more.Full() + "\n";
 }
 
-void PrintAssociation(const AssociationRecord& record, const CardRecord& card, int number) {
-  std::fputs(AssociationText(record, card, number, AssociationDetails()).c_str(), stdout);
+void PrintAssociation(const AssociationRecord& record, const CardRecord& card, int number,
+                      bool details) {
+  std::fputs(AssociationText(record, card, number, details).c_str(), stdout);
 }
 
 bool ShowCardInfo(Connection& connection, std::string_view device) {
@@ -161,7 +161,7 @@ bool ShowCardInfo(Connection& connection, std::string_view device) {
 }
 
 bool ShowAssociations(Connection& connection, std::string_view device_name,
-                      std::uint32_t index) {
+                      std::uint32_t index, bool details) {
   std::array<std::uint8_t, kCardRecordSize> card_bytes;
   if (!connection.ReceiveExact(card_bytes.data(), card_bytes.size())) return false;
   CardRecord card = DecodeCardRecord(card_bytes);
@@ -186,7 +186,7 @@ bool ShowAssociations(Connection& connection, std::string_view device_name,
     std::array<std::uint8_t, kAssociationRecordSize> bytes;
     if (!connection.ReceiveExact(bytes.data(), bytes.size())) return false;
     AssociationRecord record = DecodeAssociationRecord(bytes);
-    PrintAssociation(record, card, number);
+    PrintAssociation(record, card, number, details);
     ++number;
     if (record.end != 0) return true;
   }

@@ -39,12 +39,14 @@ inline constexpr const char* kAssociationHeader =
 std::string AssociationText(const AssociationRecord& record, const CardRecord& card,
                             int number, bool details);
 // Prints AssociationText with the association details switch.
-void PrintAssociation(const AssociationRecord& record, const CardRecord& card, int number);
+void PrintAssociation(const AssociationRecord& record, const CardRecord& card, int number,
+                      bool details);
 
 // The exchanges after the first reply.  Both fail on a short receive; the
 // association list also fails, with its message, when the card is missing,
 // is not an access point or has fewer clients than the index asks for.
 bool ShowCardInfo(Connection& connection, std::string_view device);
-bool ShowAssociations(Connection& connection, std::string_view device, std::uint32_t index);
+bool ShowAssociations(Connection& connection, std::string_view device, std::uint32_t index,
+                      bool details);
 
 }  // namespace velkor

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "test_peer.h"
-#include "switches.h"
 #include "text_format.h"
 #include "text_row.h"
 
@@ -356,11 +355,9 @@ std::string RunAssociations(const AssociationCase& c, bool& ok, bool details = f
     server.Write(EncodeReply(ReplyFrame{}));
   });
   Connection& connection = peer.client();
-  SetAssociationDetails(details);
   CaptureStdout();
-  ok = ShowAssociations(connection, "wlan1", c.index);
+  ok = ShowAssociations(connection, "wlan1", c.index, details);
   if (ok) ok = connection.ReadReply();
-  SetAssociationDetails(false);
   return GetCapturedStdout();
 }
 
@@ -407,7 +404,7 @@ TEST(AssociationExchange, RecordCutShortKeepsPrintedRows) {
   });
   Connection& connection = peer.client();
   CaptureStdout();
-  EXPECT_FALSE(ShowAssociations(connection, "wlan1", 0));
+  EXPECT_FALSE(ShowAssociations(connection, "wlan1", 0, false));
   std::string out = GetCapturedStdout();
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
 }
