@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     const double cpuBefore = CpuSeconds(RUSAGE_SELF);
     const double childrenBefore = CpuSeconds(RUSAGE_CHILDREN);
     Clock::time_point start = Clock::now();
-    runQuery(setup, prefix, mode, settings, table);
+    RunQuery(setup, prefix, mode, settings, table);
     double whole = std::chrono::duration<double>(Clock::now() - start).count();
     sampling = false;
     sampler.join();

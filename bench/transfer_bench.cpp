@@ -129,8 +129,8 @@ void StopUnitsim(Server& s) {
 
 struct Run {
   double seconds = 0;
-  long velkor_kib = 0;
-  long unitsim_kib = 0;
+  long velkorKib = 0;
+  long unitsimKib = 0;
 };
 
 Run RunVelkor(const std::string& velkor, const Server& server, const std::string& option,
@@ -150,8 +150,8 @@ Run RunVelkor(const std::string& velkor, const Server& server, const std::string
     text << out.rdbuf();
     Die("velkor " + option + " failed: " + text.str());
   }
-  run.velkor_kib = usage.ru_maxrss;
-  run.unitsim_kib = PeakKiB(server.pid);
+  run.velkorKib = usage.ru_maxrss;
+  run.unitsimKib = PeakKiB(server.pid);
   return run;
 }
 
@@ -225,27 +225,27 @@ int main(int argc, char** argv) {
   fs::path back = dir / "back.dat";
   MakeFile(source, size);
 
-  double raw_large = RawCopy(size, 65536, false);
-  double raw_blocks = RawCopy(size, 1462, true);
+  double rawLarge = RawCopy(size, 65536, false);
+  double rawBlocks = RawCopy(size, 1462, true);
 
-  Server up_server = StartUnitsim(unitsim, dir);
-  Run up = RunVelkor(velkor, up_server, "-u", source, dir);
-  StopUnitsim(up_server);
+  Server upServer = StartUnitsim(unitsim, dir);
+  Run up = RunVelkor(velkor, upServer, "-u", source, dir);
+  StopUnitsim(upServer);
 
-  Server down_server = StartUnitsim(unitsim, dir);  // the stored file survives
-  Run down = RunVelkor(velkor, down_server, "-d", back, dir);
-  StopUnitsim(down_server);
+  Server downServer = StartUnitsim(unitsim, dir);  // the stored file survives
+  Run down = RunVelkor(velkor, downServer, "-d", back, dir);
+  StopUnitsim(downServer);
   bool same = SameContent(source, back);
 
   std::printf("transfer of %llu MiB over loopback (MB = 10^6 bytes)\n",
               static_cast<unsigned long long>(mib));
   std::printf("  %-34s %9s %14s %15s\n", "", "MB/s", "velkor peak", "unitsim peak");
   std::printf("  %-34s %9.0f %10.1f MiB %11.1f MiB\n", "upload   (velkor -u)",
-              Rate(size, up.seconds), up.velkor_kib / 1024.0, up.unitsim_kib / 1024.0);
+              Rate(size, up.seconds), up.velkorKib / 1024.0, up.unitsimKib / 1024.0);
   std::printf("  %-34s %9.0f %10.1f MiB %11.1f MiB\n", "download (velkor -d)",
-              Rate(size, down.seconds), down.velkor_kib / 1024.0, down.unitsim_kib / 1024.0);
-  std::printf("  %-34s %9.0f\n", "raw TCP, 64 KiB sends", Rate(size, raw_large));
-  std::printf("  %-34s %9.0f\n", "raw TCP, 1462-byte sends with poll", Rate(size, raw_blocks));
+              Rate(size, down.seconds), down.velkorKib / 1024.0, down.unitsimKib / 1024.0);
+  std::printf("  %-34s %9.0f\n", "raw TCP, 64 KiB sends", Rate(size, rawLarge));
+  std::printf("  %-34s %9.0f\n", "raw TCP, 1462-byte sends with poll", Rate(size, rawBlocks));
   std::printf("  downloaded file %s the uploaded one\n", same ? "matches" : "DIFFERS FROM");
   fs::remove_all(dir);
   return same ? 0 : 1;

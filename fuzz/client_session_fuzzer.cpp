@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   command.device = choice.device;
   command.path = file;
   command.user = "alice";
-  command.hotspot_address = 0x0100007f;
+  command.hotspotAddress = 0x0100007f;
   command.silent = (data[0] & 0x80) != 0;
   std::string text = "a script\nof two lines\n";
   std::uint32_t value = choice.action == velkor::kActionUploadConfig ||

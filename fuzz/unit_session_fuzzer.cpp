@@ -35,7 +35,7 @@ constexpr std::size_t kProfileCount = sizeof kProfiles / sizeof kProfiles[0];
 
 std::unique_ptr<unitsim::Unit> g_units[kProfileCount];
 std::unique_ptr<unitsim::RequestLog> g_log;
-std::FILE* g_log_file = nullptr;
+std::FILE* g_logFile = nullptr;
 
 bool ReadExact(int fd, std::uint8_t* buffer, std::size_t count) {
   std::size_t got = 0;
@@ -65,8 +65,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     lab.units[0].settings.state = folder / ("state" + std::to_string(i));
     g_units[i] = std::make_unique<unitsim::Unit>(lab.units[0]);
   }
-  g_log_file = std::fopen("/dev/null", "w");
-  g_log = std::make_unique<unitsim::RequestLog>(g_log_file);
+  g_logFile = std::fopen("/dev/null", "w");
+  g_log = std::make_unique<unitsim::RequestLog>(g_logFile);
   return 0;
 }
 

@@ -66,7 +66,7 @@ void RunQueryCommand(const QuerySetup& setup, const std::filesystem::path& progr
   RunCaptured(argv, options);
 }
 
-void runQuery(QuerySetup& setup, const std::string& prefix, Mode mode, const Settings& settings,
+void RunQuery(QuerySetup& setup, const std::string& prefix, Mode mode, const Settings& settings,
               DeviceTable& table) {
   Console& console = setup.console;
   console.SetColor(color::kYellow);

@@ -49,7 +49,7 @@ void RunQueryCommand(const QuerySetup& setup, const std::filesystem::path& progr
 // Asks every host 1 to 254 whose `alive` is set and fills its entry.  An
 // interrupt ends the children, removes the scratch files and throws
 // Interrupted (interrupts.h).
-void runQuery(QuerySetup& setup, const std::string& prefix, Mode mode, const Settings& settings,
+void RunQuery(QuerySetup& setup, const std::string& prefix, Mode mode, const Settings& settings,
               DeviceTable& table);
 
 }  // namespace halvex

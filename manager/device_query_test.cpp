@@ -123,7 +123,7 @@ class QueryTest : public testing::Test {
   void Alive(std::initializer_list<int> hosts) {
     for (int h : hosts) table[h].alive = true;
   }
-  void Run(Mode mode) { runQuery(setup, "10.42.23.", mode, settings, table); }
+  void Run(Mode mode) { RunQuery(setup, "10.42.23.", mode, settings, table); }
 
   // The screen row holding a host's progress line.
   std::string RowOf(const std::string& ip) {
@@ -390,7 +390,7 @@ class Scenario {
     };
     DeviceTable table;
     for (int h = 1; h <= 60; ++h) table[h].alive = h % 7 != 0;
-    runQuery(setup, "10.42.23.", mode, Settings{}, table);
+    RunQuery(setup, "10.42.23.", mode, Settings{}, table);
     Outcome outcome{{}, table};
     for (int r = 1; r <= kScreenRows; ++r) {
       std::string row;

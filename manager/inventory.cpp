@@ -215,7 +215,7 @@ int RunInventory(const CommandLine& line, EchoService& echo, const Settings& set
       progress.Show("halvex: asked " + std::to_string(done) + " of " + std::to_string(alive) +
                     " units of " + prefix + "0/24 ...");
     };
-    runQuery(query, prefix, line.full ? Mode::kFull : Mode::kFirmware, settings, table);
+    RunQuery(query, prefix, line.full ? Mode::kFull : Mode::kFirmware, settings, table);
   }
   std::vector<InventoryRecord> records = InventoryRecords(table, prefix, line.full);
   const std::string text = line.format == CommandLine::Format::kJson

@@ -38,7 +38,7 @@ int Manager::Run(const std::string& commandLine) {
     for (;;) {
       screen_.ClearSelection();  // every sweep starts with nothing selected
       runSweep(sweep_, prefix_, table_);
-      runQuery(query_, prefix_, mode_, settings_, table_);
+      RunQuery(query_, prefix_, mode_, settings_, table_);
       if (tableSetup_.journal) tableSetup_.journal->AfterQuery(prefix_, table_);
       tableSetup_.velkor = query_.velkor;
       if (screen_.Run(table_, prefix_) == TableExit::kEscape) break;

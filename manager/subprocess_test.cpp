@@ -130,7 +130,7 @@ TEST_F(ChildTest, AQueryGoesOnPastChildrenThatFailOrHang) {
   DeviceTable table;
   for (int h = kFirstHost; h <= kLastHost; ++h) table[h].alive = true;
   auto start = std::chrono::steady_clock::now();
-  runQuery(setup, "10.42.23.", Mode::kFull, Settings{}, table);
+  RunQuery(setup, "10.42.23.", Mode::kFull, Settings{}, table);
   // One after another this would take 25 s and more.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
   std::vector<std::string> lines = screen.scrolledOff;
@@ -189,7 +189,7 @@ TEST_F(ChildTest, HostileSettingsValuesAreOneArgumentEachAndRunNothing) {
       RunCaptured(argv, options);
       recorded += Content(options.output);
     };
-    runQuery(setup, "10.42.23.", Mode::kFirmware, settings, table);
+    RunQuery(setup, "10.42.23.", Mode::kFirmware, settings, table);
     std::string expectedWalk = "<-v>\n<2c>\n<-Ov>\n<-Oq>\n<-c>\n<" + value + ">\n<10.42.23.7>\n<" +
                                std::string(kSystemDescriptionOid) + ">\n";
     EXPECT_EQ(recorded.substr(0, expectedWalk.size()), expectedWalk) << value;
@@ -209,7 +209,7 @@ TEST_F(ChildTest, TheQueryDrawsStandardErrorInTheColourInForce) {
   setup.velkor = velkor;
   DeviceTable table;
   table[5].alive = true;
-  runQuery(setup, "10.42.23.", Mode::kFull, Settings{}, table);
+  RunQuery(setup, "10.42.23.", Mode::kFull, Settings{}, table);
   EXPECT_EQ(screen.Row(3), "10.42.23.5   | Ver = Timeout: No Response from 10.42.23.5");
   EXPECT_EQ(screen.Row(4), "UNKNOWN");
   EXPECT_EQ(screen.At(3, 22).foreground, 12);

@@ -91,16 +91,16 @@ TEST(GoldenFrames, ReplyFrame) {
 }
 
 TEST(GoldenFrames, DataBlock) {
-  const auto short_block = Hex("03 00 61 62 63 00*1457");  // length 3, "abc"
+  const auto shortBlock = Hex("03 00 61 62 63 00*1457");  // length 3, "abc"
   const std::string abc = "abc";
   EXPECT_EQ(Bytes(EncodeBlock(std::span(reinterpret_cast<const std::uint8_t*>(abc.data()), 3))),
-            short_block);
-  EXPECT_EQ(BlockLength(short_block.data()), 3);
+            shortBlock);
+  EXPECT_EQ(BlockLength(shortBlock.data()), 3);
 
-  const auto full_block = Hex("b4 05 5a*1460");  // length 1460
+  const auto fullBlock = Hex("b4 05 5a*1460");  // length 1460
   const std::vector<std::uint8_t> payload(1460, 0x5a);
-  EXPECT_EQ(Bytes(EncodeBlock(payload)), full_block);
-  EXPECT_EQ(BlockLength(full_block.data()), 1460);
+  EXPECT_EQ(Bytes(EncodeBlock(payload)), fullBlock);
+  EXPECT_EQ(BlockLength(fullBlock.data()), 1460);
 }
 
 TEST(RequestFrame, ScriptDownloadUsesVariantZero) {
@@ -127,8 +127,8 @@ TEST(RequestFrame, VariantIsOneForEveryOtherAction) {
 }
 
 TEST(RequestFrame, DeviceNameKeepsItsTerminator) {
-  std::string long_name(40, 'w');
-  auto bytes = EncodeRequest(MakeRequest(kActionCardInfo, 0, 0, 0, long_name));
+  std::string longName(40, 'w');
+  auto bytes = EncodeRequest(MakeRequest(kActionCardInfo, 0, 0, 0, longName));
   EXPECT_EQ(bytes[6 + 30], 'w');
   EXPECT_EQ(bytes[6 + 31], 0);
   RequestFrame back = DecodeRequest(bytes);

@@ -58,14 +58,14 @@ TEST(GoldenRecords, CardRecord) {
   card.nickname = "nick";
   card.channel = 11;
   card.rate = 54;
-  card.rate_control = 9;
-  card.link_state = 6;
+  card.rateControl = 9;
+  card.linkState = 6;
   card.quality = 0x15161718;
-  card.quality_max = 0x191a1b1c;
+  card.qualityMax = 0x191a1b1c;
   card.level = -96;
-  card.level_max = 0x21222324;
+  card.levelMax = 0x21222324;
   card.noise = -101;
-  card.noise_max = 0x25262728;
+  card.noiseMax = 0x25262728;
   card.miles = 0x2a2b;
   card.hundredths = 0x2c2d;
   EXPECT_EQ(Bytes(EncodeCardRecord(card)), bytes);
@@ -82,14 +82,14 @@ TEST(GoldenRecords, CardRecord) {
   EXPECT_EQ(back.nickname, "nick");
   EXPECT_EQ(back.channel, 11);
   EXPECT_EQ(back.rate, 54);
-  EXPECT_EQ(back.rate_control, 9);
-  EXPECT_EQ(back.link_state, 6);
+  EXPECT_EQ(back.rateControl, 9);
+  EXPECT_EQ(back.linkState, 6);
   EXPECT_EQ(back.quality, 0x15161718);
-  EXPECT_EQ(back.quality_max, 0x191a1b1c);
+  EXPECT_EQ(back.qualityMax, 0x191a1b1c);
   EXPECT_EQ(back.level, -96);
-  EXPECT_EQ(back.level_max, 0x21222324);
+  EXPECT_EQ(back.levelMax, 0x21222324);
   EXPECT_EQ(back.noise, -101);
-  EXPECT_EQ(back.noise_max, 0x25262728);
+  EXPECT_EQ(back.noiseMax, 0x25262728);
   EXPECT_EQ(back.miles, 0x2a2b);
   EXPECT_EQ(back.hundredths, 0x2c2d);
 }
@@ -117,8 +117,8 @@ TEST(GoldenRecords, AssociationRecord) {
   record.quality = 0x2e;
   record.signal = 0x5a;
   record.noise = 0x1f;
-  record.client_signal = 0x5b;
-  record.client_noise = 0x1e;
+  record.clientSignal = 0x5b;
+  record.clientNoise = 0x1e;
   record.rate = 108;
   record.ip = {10, 42, 23, 12};
   record.received = 0x0102030405060708;
@@ -133,8 +133,8 @@ TEST(GoldenRecords, AssociationRecord) {
   EXPECT_EQ(back.quality, 0x2e);
   EXPECT_EQ(back.signal, 0x5a);
   EXPECT_EQ(back.noise, 0x1f);
-  EXPECT_EQ(back.client_signal, 0x5b);
-  EXPECT_EQ(back.client_noise, 0x1e);
+  EXPECT_EQ(back.clientSignal, 0x5b);
+  EXPECT_EQ(back.clientNoise, 0x1e);
   EXPECT_EQ(back.rate, 108);
   EXPECT_EQ(back.ip, record.ip);
   EXPECT_EQ(back.received, 0x0102030405060708);
@@ -173,9 +173,9 @@ TEST(GoldenRecords, PppSessionRecord) {
   r.port = "ppp3";
   r.address = "10.42.23.40";
   r.received = 0x0102030405060708;
-  r.receive_rate = 0x090a0b0c;
+  r.receiveRate = 0x090a0b0c;
   r.transmitted = 0x1112131415161718;
-  r.transmit_rate = 0x191a1b1c;
+  r.transmitRate = 0x191a1b1c;
   EXPECT_EQ(Bytes(EncodePppSession(r)), bytes);
 
   PppSessionRecord back = DecodePppSession(Fixed<kPppSessionRecordSize>(bytes));
@@ -185,9 +185,9 @@ TEST(GoldenRecords, PppSessionRecord) {
   EXPECT_EQ(back.port, "ppp3");
   EXPECT_EQ(back.address, "10.42.23.40");
   EXPECT_EQ(back.received, 0x0102030405060708);
-  EXPECT_EQ(back.receive_rate, 0x090a0b0cu);
+  EXPECT_EQ(back.receiveRate, 0x090a0b0cu);
   EXPECT_EQ(back.transmitted, 0x1112131415161718);
-  EXPECT_EQ(back.transmit_rate, 0x191a1b1cu);
+  EXPECT_EQ(back.transmitRate, 0x191a1b1cu);
 }
 
 TEST(GoldenRecords, HotspotSessionRecord) {

@@ -16,9 +16,9 @@ PppSessionRecord DecodePppSession(std::span<const std::uint8_t, kPppSessionRecor
   r.port = FieldText(p + kPort, kPortSize);
   r.address = FieldText(p + kAddress, kAddressSize);
   r.received = GetI64(p + kReceived);
-  r.receive_rate = GetU32(p + kReceiveRate);
+  r.receiveRate = GetU32(p + kReceiveRate);
   r.transmitted = GetI64(p + kTransmitted);
-  r.transmit_rate = GetU32(p + kTransmitRate);
+  r.transmitRate = GetU32(p + kTransmitRate);
   return r;
 }
 
@@ -32,9 +32,9 @@ std::array<std::uint8_t, kPppSessionRecordSize> EncodePppSession(const PppSessio
   PutFieldText(p + kPort, kPortSize, r.port);
   PutFieldText(p + kAddress, kAddressSize, r.address);
   PutU64(p + kReceived, static_cast<std::uint64_t>(r.received));
-  PutU32(p + kReceiveRate, r.receive_rate);
+  PutU32(p + kReceiveRate, r.receiveRate);
   PutU64(p + kTransmitted, static_cast<std::uint64_t>(r.transmitted));
-  PutU32(p + kTransmitRate, r.transmit_rate);
+  PutU32(p + kTransmitRate, r.transmitRate);
   return out;
 }
 

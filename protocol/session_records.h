@@ -91,9 +91,9 @@ struct PppSessionRecord {
   std::string port;     // at most 7
   std::string address;  // at most 19
   std::int64_t received = 0;
-  std::uint32_t receive_rate = 0;
+  std::uint32_t receiveRate = 0;
   std::int64_t transmitted = 0;
-  std::uint32_t transmit_rate = 0;
+  std::uint32_t transmitRate = 0;
 };
 
 struct HotspotSessionRecord {

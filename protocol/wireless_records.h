@@ -114,14 +114,14 @@ struct CardRecord {
   std::string nickname;  // at most 33 bytes travel
   std::uint8_t channel = 0;
   std::uint8_t rate = 0;
-  std::uint8_t rate_control = 0;
-  std::uint8_t link_state = 0;
+  std::uint8_t rateControl = 0;
+  std::uint8_t linkState = 0;
   std::int32_t quality = 0;
-  std::int32_t quality_max = 0;
+  std::int32_t qualityMax = 0;
   std::int32_t level = 0;
-  std::int32_t level_max = 0;
+  std::int32_t levelMax = 0;
   std::int32_t noise = 0;
-  std::int32_t noise_max = 0;
+  std::int32_t noiseMax = 0;
   std::uint16_t miles = 0;
   std::uint16_t hundredths = 0;
 };
@@ -133,8 +133,8 @@ struct AssociationRecord {
   std::uint8_t quality = 0;
   std::uint8_t signal = 0;
   std::uint8_t noise = 0;
-  std::uint8_t client_signal = 0;
-  std::uint8_t client_noise = 0;
+  std::uint8_t clientSignal = 0;
+  std::uint8_t clientNoise = 0;
   std::uint8_t rate = 0;
   std::array<std::uint8_t, 4> ip{};
   std::int64_t received = 0;

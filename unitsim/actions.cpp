@@ -74,7 +74,7 @@ void CarryOutFlags(ActionContext& context) {
   const std::uint8_t flags = context.request.flags;
   if (flags & protocol::kOptionApply) context.notes.push_back("apply");
   if (flags & protocol::kOptionReboot) {
-    std::uint32_t seconds = context.unit.description.settings.reboot_seconds;
+    std::uint32_t seconds = context.unit.description.settings.rebootSeconds;
     context.unit.state.Reboot(seconds);
     context.notes.push_back("reboot (" + std::to_string(seconds) + " s down)");
   }

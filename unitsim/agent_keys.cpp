@@ -11,11 +11,11 @@ bool AgentKeys(const KeySite& site, UnitSettings& s) {
     s.community = site.String();
     if (s.community.empty()) site.Fail("community must not be empty");
   } else if (key == "snmp_description") {
-    s.snmp_description = site.Template(DescriptionPlaceholders());
+    s.snmpDescription = site.Template(DescriptionPlaceholders());
   } else if (key == "old_server") {
-    s.old_server = site.Boolean();
+    s.oldServer = site.Boolean();
   } else if (key == "silent_server") {
-    s.silent_server = site.Boolean();
+    s.silentServer = site.Boolean();
   } else {
     return false;
   }

@@ -61,16 +61,16 @@ bool IsRefusal(BlockResult result) {
 }
 
 BlockResult ReceiveBlocks(Channel& channel, std::uint32_t total, const BlockSink& sink,
-                          std::int64_t drop_after_bytes) {
+                          std::int64_t dropAfterBytes) {
   std::vector<std::uint8_t> batch(kBlocksPerBatch * kDataBlockSize);
   std::uint32_t left = total;
   std::uint64_t taken = 0;
   while (left > 0) {
     std::size_t due = (left + kBlockPayloadSize - 1) / kBlockPayloadSize;
     std::size_t count = std::min(due, kBlocksPerBatch) * kDataBlockSize;
-    if (drop_after_bytes >= 0 && taken + count > static_cast<std::uint64_t>(drop_after_bytes)) {
+    if (dropAfterBytes >= 0 && taken + count > static_cast<std::uint64_t>(dropAfterBytes)) {
       // The bytes before the drop are taken; the connection ends there.
-      std::size_t last = static_cast<std::size_t>(static_cast<std::uint64_t>(drop_after_bytes) - taken);
+      std::size_t last = static_cast<std::size_t>(static_cast<std::uint64_t>(dropAfterBytes) - taken);
       channel.ReceiveExact(batch.data(), last);
       return BlockResult::kDropped;
     }

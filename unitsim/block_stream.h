@@ -31,10 +31,10 @@ using BlockSink = std::function<bool(const std::uint8_t* data, std::size_t count
 // Receives blocks until their lengths add up to total.  A client can only
 // send more bytes than the blocks due need, never fewer, so reading that
 // many at once never waits for data the client does not owe.  A unit whose
-// link drops (drop_after_bytes, when not negative) stops taking the upload
+// link drops (dropAfterBytes, when not negative) stops taking the upload
 // after that many bytes: kDropped.
 BlockResult ReceiveBlocks(Channel& channel, std::uint32_t total, const BlockSink& sink,
-                          std::int64_t drop_after_bytes = -1);
+                          std::int64_t dropAfterBytes = -1);
 
 // Sends size bytes read from file in full blocks (the last one shorter).
 // False when the connection broke or the file gave fewer bytes.

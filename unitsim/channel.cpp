@@ -12,23 +12,23 @@ constexpr std::size_t kMostPaced = 64 * 1024;
 
 }  // namespace
 
-void Channel::SetLink(std::chrono::milliseconds reply_delay, std::uint32_t link_kbit) {
-  reply_delay_ = reply_delay;
-  send_pace_ = Pace(link_kbit);
-  receive_pace_ = Pace(link_kbit);
+void Channel::SetLink(std::chrono::milliseconds replyDelay, std::uint32_t linkKbit) {
+  replyDelay_ = replyDelay;
+  sendPace_ = Pace(linkKbit);
+  receivePace_ = Pace(linkKbit);
 }
 
 bool Channel::Send(std::span<const std::uint8_t> bytes) {
-  if (reply_delay_.count() > 0) std::this_thread::sleep_for(reply_delay_);
+  if (replyDelay_.count() > 0) std::this_thread::sleep_for(replyDelay_);
   return SendMore(bytes);
 }
 
 bool Channel::SendMore(std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
-    std::size_t piece = send_pace_.Chunk(1, kMostPaced);
-    if (!send_pace_.limited()) piece = bytes.size();
+    std::size_t piece = sendPace_.Chunk(1, kMostPaced);
+    if (!sendPace_.limited()) piece = bytes.size();
     piece = std::min(piece, bytes.size());
-    send_pace_.Before(sent_);
+    sendPace_.Before(sent_);
     if (!sock::SendAll(socket_, bytes.first(piece))) return false;
     sent_ += piece;
     bytes = bytes.subspan(piece);
@@ -37,18 +37,18 @@ bool Channel::SendMore(std::span<const std::uint8_t> bytes) {
 }
 
 bool Channel::ReceiveExact(std::uint8_t* buffer, std::size_t count) {
-  last_received_ = 0;
+  lastReceived_ = 0;
   const Clock::time_point until = std::min(deadline_, Clock::now() + idle_);
-  while (last_received_ < count) {
+  while (lastReceived_ < count) {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
     if (left <= 0) return false;
     if (!sock::WaitReadable(socket_, static_cast<int>(std::min<long long>(left, 1 << 30))))
       return false;
-    receive_pace_.Before(received_);
-    std::size_t want = std::min(count - last_received_, receive_pace_.Chunk(1, kMostPaced));
-    long n = sock::ReceiveSome(socket_, buffer + last_received_, want);
+    receivePace_.Before(received_);
+    std::size_t want = std::min(count - lastReceived_, receivePace_.Chunk(1, kMostPaced));
+    long n = sock::ReceiveSome(socket_, buffer + lastReceived_, want);
     if (n <= 0) return false;
-    last_received_ += static_cast<std::size_t>(n);
+    lastReceived_ += static_cast<std::size_t>(n);
     received_ += static_cast<std::uint64_t>(n);
   }
   return true;

@@ -29,16 +29,16 @@ class Channel {
   // login's); Clock::time_point::max() for none.
   void SetDeadline(Clock::time_point deadline) { deadline_ = deadline; }
 
-  // Every message the unit sends waits reply_delay first; the bytes go
-  // both ways at no more than link_kbit (0: as fast as they can).
-  void SetLink(std::chrono::milliseconds reply_delay, std::uint32_t link_kbit);
+  // Every message the unit sends waits replyDelay first; the bytes go
+  // both ways at no more than linkKbit (0: as fast as they can).
+  void SetLink(std::chrono::milliseconds replyDelay, std::uint32_t linkKbit);
 
   // A message: waits the reply delay, then sends it whole.
   bool Send(std::span<const std::uint8_t> bytes);
   // More of the message just sent (a download's later blocks): no delay.
   bool SendMore(std::span<const std::uint8_t> bytes);
   // Fails when the peer closes, errs or is not done by the message's time
-  // or the deadline before count bytes came; last_received() then tells
+  // or the deadline before count bytes came; lastReceived() then tells
   // how many did.
   bool ReceiveExact(std::uint8_t* buffer, std::size_t count);
 
@@ -46,18 +46,18 @@ class Channel {
   // One DataBlock of 1 to 1460 bytes.
   bool SendBlock(std::span<const std::uint8_t> payload);
 
-  std::size_t last_received() const { return last_received_; }
-  std::uint64_t bytes_sent() const { return sent_; }
-  std::uint64_t bytes_received() const { return received_; }
+  std::size_t lastReceived() const { return lastReceived_; }
+  std::uint64_t bytesSent() const { return sent_; }
+  std::uint64_t bytesReceived() const { return received_; }
 
  private:
   sock::Handle socket_;
   std::chrono::milliseconds idle_;
-  std::chrono::milliseconds reply_delay_{0};
-  Pace send_pace_;
-  Pace receive_pace_;
+  std::chrono::milliseconds replyDelay_{0};
+  Pace sendPace_;
+  Pace receivePace_;
   Clock::time_point deadline_ = Clock::time_point::max();
-  std::size_t last_received_ = 0;
+  std::size_t lastReceived_ = 0;
   std::uint64_t sent_ = 0;
   std::uint64_t received_ = 0;
 };

@@ -37,12 +37,12 @@ int LineOf(const toml::key& key) { return static_cast<int>(key.source().begin.li
 
 // Hands every key of a [defaults] or [[unit]] table to the key groups;
 // address and name (units only) are read by the caller and skipped here.
-void ApplyKeys(const toml::table& table, std::string_view table_name, const std::string& file,
-               const std::filesystem::path& base, UnitSettings& settings, bool is_unit) {
+void ApplyKeys(const toml::table& table, std::string_view tableName, const std::string& file,
+               const std::filesystem::path& base, UnitSettings& settings, bool isUnit) {
   for (auto&& [key, node] : table) {
     std::string_view name = key.str();
-    if (is_unit && (name == "address" || name == "name")) continue;
-    KeySite site{file, base, table_name, name, node, LineOf(key)};
+    if (isUnit && (name == "address" || name == "name")) continue;
+    KeySite site{file, base, tableName, name, node, LineOf(key)};
     bool claimed = false;
     for (KeyGroup group : KeyGroups()) {
       if (group(site, settings)) {
@@ -50,15 +50,15 @@ void ApplyKeys(const toml::table& table, std::string_view table_name, const std:
         break;
       }
     }
-    if (!claimed) site.Fail("unknown key '" + std::string(name) + "' in " + std::string(table_name));
+    if (!claimed) site.Fail("unknown key '" + std::string(name) + "' in " + std::string(tableName));
   }
 }
 
 std::string RequiredString(const toml::table& unit, const char* key, const std::string& file,
-                           int table_line) {
+                           int tableLine) {
   const toml::node* node = unit.get(key);
   if (node == nullptr) {
-    throw DescriptionError(file, table_line, std::string("[[unit]] has no ") + key);
+    throw DescriptionError(file, tableLine, std::string("[[unit]] has no ") + key);
   }
   const auto* value = node->as_string();
   if (value == nullptr || value->get().empty()) {

@@ -31,7 +31,7 @@ bool BasicKeys(const KeySite& site, UnitSettings& s) {
   } else if (key == "build") {
     s.build = site.String();
   } else if (key == "reboot_seconds") {
-    s.reboot_seconds = static_cast<std::uint32_t>(site.Integer(0, 86400));
+    s.rebootSeconds = static_cast<std::uint32_t>(site.Integer(0, 86400));
   } else if (key == "description") {
     s.description = site.Template(DescriptionPlaceholders());
   } else if (key == "sysinfo") {

@@ -25,7 +25,7 @@ TEST(Description, MinimalUnitTakesBuiltInDefaults) {
   EXPECT_EQ(unit.settings.hardware, "ARX-200");
   EXPECT_EQ(unit.settings.firmware, "2.5.1");
   EXPECT_EQ(unit.settings.build, "4711");
-  EXPECT_EQ(unit.settings.reboot_seconds, 0u);
+  EXPECT_EQ(unit.settings.rebootSeconds, 0u);
   EXPECT_EQ(unit.settings.state, std::filesystem::path("/labs/state"));
 }
 
@@ -61,7 +61,7 @@ port = 857
   EXPECT_EQ(two.password, "Shared");
   EXPECT_EQ(two.firmware, "2.5.1");
   EXPECT_EQ(two.port, 857);
-  EXPECT_EQ(two.reboot_seconds, 30u);
+  EXPECT_EQ(two.rebootSeconds, 30u);
   EXPECT_EQ(two.state, std::filesystem::path("/labs/lab-state"));
   EXPECT_EQ(lab.units[1].line, 16);
 }
@@ -189,8 +189,8 @@ TEST(Options, CommandLine) {
   EXPECT_EQ(options.port, 0);
   EXPECT_EQ(options.bind, "127.0.0.1");
   EXPECT_EQ(options.state, "s");
-  EXPECT_EQ(options.ready_file, "r");
-  EXPECT_EQ(options.log_file, "l");
+  EXPECT_EQ(options.readyFile, "r");
+  EXPECT_EQ(options.logFile, "l");
   EXPECT_EQ(options.description, "lab.toml");
 
   auto fails = [](std::vector<std::string> args) {

@@ -6,16 +6,16 @@ namespace unitsim {
 bool FaultKeys(const KeySite& site, UnitSettings& s) {
   const std::string_view key = site.key;
   if (key == "flash_fails") {
-    s.flash_fails = site.Boolean();
+    s.flashFails = site.Boolean();
   } else if (key == "keeps_old_firmware") {
-    s.keeps_old_firmware = site.Boolean();
+    s.keepsOldFirmware = site.Boolean();
   } else if (key == "upload_drop_after_bytes") {
-    s.upload_drop_after_bytes = site.Integer(0, 0xFFFFFFFFll);
+    s.uploadDropAfterBytes = site.Integer(0, 0xFFFFFFFFll);
   } else if (key == "reply_delay_ms") {
-    s.reply_delay_ms = static_cast<std::uint32_t>(site.Integer(0, 10000));
+    s.replyDelayMs = static_cast<std::uint32_t>(site.Integer(0, 10000));
   } else if (key == "link_kbit") {
     // From a slow modem to ten gigabits: 0 would be no link at all.
-    s.link_kbit = static_cast<std::uint32_t>(site.Integer(1, 10000000));
+    s.linkKbit = static_cast<std::uint32_t>(site.Integer(1, 10000000));
   } else {
     return false;
   }

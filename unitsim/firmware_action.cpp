@@ -37,16 +37,16 @@ class Flasher {
     if (!delivered_) return false;
     delivered_ = channel_.SendBlock(
         std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(settings_.flash_step_ms));
+    std::this_thread::sleep_for(std::chrono::milliseconds(settings_.flashStepMs));
     return delivered_;
   }
 
   // The progress messages of one step, up to `part` of them (all by
   // default).
   bool Step(int target, int phase, std::uint32_t total, std::uint32_t part = ~0u) {
-    for (std::uint32_t i = 0; i <= std::min(settings_.flash_steps, part); ++i) {
+    for (std::uint32_t i = 0; i <= std::min(settings_.flashSteps, part); ++i) {
       auto done = static_cast<std::uint32_t>(static_cast<std::uint64_t>(total) * i /
-                                             settings_.flash_steps);
+                                             settings_.flashSteps);
       if (!Say(protocol::FlashProgressText(target, phase, done, total))) return false;
     }
     return true;
@@ -69,13 +69,13 @@ bool Flash(Channel& channel, const UnitSettings& settings, std::uint32_t size,
                                     version->build
                               : "Image carries no version header";
   bool ok = flasher.Say("Checking image") && flasher.Say(image) && flasher.Say("Erasing flash");
-  if (settings.flash_fails) {
-    return ok && flasher.Step(0, 0, kilobytes, settings.flash_steps / 3) &&
+  if (settings.flashFails) {
+    return ok && flasher.Step(0, 0, kilobytes, settings.flashSteps / 3) &&
            flasher.Say("Flash write failed at block " + std::to_string(kFailingBlock)) &&
            flasher.Say(std::string(protocol::kFlashDone));
   }
   ok = ok && flasher.Step(0, 0, kilobytes) && flasher.Step(0, 1, kilobytes);
-  if (ok && settings.flash_bootrom) {
+  if (ok && settings.flashBootrom) {
     ok = flasher.Say("Updating boot ROM") && flasher.Step(1, 0, kBootRomKilobytes) &&
          flasher.Step(1, 1, kBootRomKilobytes);
   }
@@ -103,8 +103,8 @@ Outcome HandleFirmware(ActionContext& context) {
     return Outcome::kClose;
   };
   const std::string bytes = std::to_string(size) + " bytes";
-  if (size > s.firmware_max_bytes) return refuse(protocol::kStatusTooLarge, bytes);
-  if (size < s.firmware_min_bytes) return refuse(protocol::kStatusTooSmall, bytes);
+  if (size > s.firmwareMaxBytes) return refuse(protocol::kStatusTooLarge, bytes);
+  if (size < s.firmwareMinBytes) return refuse(protocol::kStatusTooSmall, bytes);
   context.notes.push_back("status 1, receiving an image of " + std::to_string(size) + " bytes");
   if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
 
@@ -116,7 +116,7 @@ Outcome HandleFirmware(ActionContext& context) {
         head.append(reinterpret_cast<const char*>(data), keep);
         return true;
       },
-      s.upload_drop_after_bytes);
+      s.uploadDropAfterBytes);
   if (result != BlockResult::kComplete) {
     context.notes.push_back(std::string("image ") + BlockResultText(result));
     if (IsRefusal(result)) context.channel.SendReply(protocol::kStatusFailed);
@@ -131,11 +131,11 @@ Outcome HandleFirmware(ActionContext& context) {
   }
   const bool apply = (context.request.flags & protocol::kOptionApply) != 0;
   if (!apply) {
-    if (s.flash_fails) return refuse(protocol::kStatusFailed, "flash write failed");
-    if (s.install_uploads && version && !s.keeps_old_firmware) {
+    if (s.flashFails) return refuse(protocol::kStatusFailed, "flash write failed");
+    if (s.installUploads && version && !s.keepsOldFirmware) {
       Install(unit, *version);
       context.notes.push_back("image installed without the flashing display");
-    } else if (s.install_uploads && version) {
+    } else if (s.installUploads && version) {
       context.notes.push_back("image taken, old firmware kept");
     } else {
       context.notes.push_back("image kept, not applied");
@@ -146,13 +146,13 @@ Outcome HandleFirmware(ActionContext& context) {
   if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
   // The unit flashes the image whether or not the client stays to watch.
   bool watched = Flash(context.channel, s, size, version);
-  if (s.flash_fails) {
+  if (s.flashFails) {
     context.notes.push_back("flash write failed");
     if (watched) context.channel.SendReply(protocol::kStatusFailed);
     return Outcome::kClose;
   }
-  if (version && !s.keeps_old_firmware) Install(unit, *version);
-  if (s.keeps_old_firmware) context.notes.push_back("old firmware kept");
+  if (version && !s.keepsOldFirmware) Install(unit, *version);
+  if (s.keepsOldFirmware) context.notes.push_back("old firmware kept");
   context.notes.push_back(watched ? "flashed" : "flashed, client gone during the display");
   return watched ? Outcome::kFinish : Outcome::kClose;
 }

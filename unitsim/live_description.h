@@ -82,16 +82,16 @@ struct PppDescription {
 
 struct HotspotDescription {
   protocol::HotspotSessionRecord record;
-  std::uint32_t receive_rate = 0;   // bytes per second
-  std::uint32_t transmit_rate = 0;  // bytes per second
+  std::uint32_t receiveRate = 0;   // bytes per second
+  std::uint32_t transmitRate = 0;  // bytes per second
 };
 
 struct LiveDescription {
   std::vector<CardDescription> cards;
   std::vector<PppDescription> ppp;
   std::vector<HotspotDescription> hotspot;
-  std::uint32_t throughput_limit_kbit = 0;  // 0 = as fast as the link goes
-  bool counters_run = true;                 // false: sessions stand still
+  std::uint32_t throughputLimitKbit = 0;  // 0 = as fast as the link goes
+  bool countersRun = true;                 // false: sessions stand still
 };
 
 // The card of a device, or nothing when the unit has none there.

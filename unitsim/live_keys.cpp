@@ -12,10 +12,10 @@ namespace {
 int LineOf(const toml::node& node) { return static_cast<int>(node.source().begin.line); }
 
 // A text that must fit its record field (width - 1 bytes and the NUL).
-std::string Text(const KeySite& site, std::size_t field_width) {
+std::string Text(const KeySite& site, std::size_t fieldWidth) {
   std::string text = site.String();
-  if (text.size() + 1 > field_width) {
-    site.Fail(std::string(site.key) + " must be at most " + std::to_string(field_width - 1) +
+  if (text.size() + 1 > fieldWidth) {
+    site.Fail(std::string(site.key) + " must be at most " + std::to_string(fieldWidth - 1) +
               " bytes");
   }
   return text;
@@ -120,27 +120,27 @@ void Distance(const KeySite& site, protocol::CardRecord& card) {
 // Runs read for every key of every table in an array of tables; read
 // returns false for keys it does not know.  required must be present.
 template <class Read>
-void EachTable(const KeySite& site, std::string_view table_name,
+void EachTable(const KeySite& site, std::string_view tableName,
                std::initializer_list<std::string_view> required, Read read) {
   const toml::array* tables = site.node.as_array();
   if (tables == nullptr || !tables->is_array_of_tables()) {
-    site.Fail(std::string(site.key) + " is written as " + std::string(table_name) + " tables");
+    site.Fail(std::string(site.key) + " is written as " + std::string(tableName) + " tables");
   }
   for (const toml::node& node : *tables) {
     const toml::table& table = *node.as_table();
-    int table_line = LineOf(table);
+    int tableLine = LineOf(table);
     for (std::string_view key : required) {
       if (!table.contains(key)) {
-        throw DescriptionError(site.file, table_line,
-                               std::string(table_name) + " has no " + std::string(key));
+        throw DescriptionError(site.file, tableLine,
+                               std::string(tableName) + " has no " + std::string(key));
       }
     }
     read(table, [&](auto&& handle) {
       for (auto&& [key, value] : table) {
-        KeySite inner{site.file, site.base, table_name, key.str(), value,
+        KeySite inner{site.file, site.base, tableName, key.str(), value,
                       static_cast<int>(key.source().begin.line)};
         if (!handle(inner)) {
-          inner.Fail("unknown key '" + std::string(key.str()) + "' in " + std::string(table_name));
+          inner.Fail("unknown key '" + std::string(key.str()) + "' in " + std::string(tableName));
         }
       }
     });
@@ -163,8 +163,8 @@ bool ReadStationKey(const KeySite& s, protocol::AssociationRecord& r) {
   else if (key == "quality") r.quality = Byte(s);
   else if (key == "signal") r.signal = Byte(s);
   else if (key == "noise") r.noise = Byte(s);
-  else if (key == "client_signal") r.client_signal = Byte(s);
-  else if (key == "client_noise") r.client_noise = Byte(s);
+  else if (key == "client_signal") r.clientSignal = Byte(s);
+  else if (key == "client_noise") r.clientNoise = Byte(s);
   else if (key == "rate") r.rate = Byte(s);
   else if (key == "rx") r.received = Counter(s);
   else if (key == "tx") r.transmitted = Counter(s);
@@ -195,19 +195,19 @@ bool ReadCardKey(const KeySite& s, CardDescription& d) {
   else if (key == "nickname") c.nickname = Text(s, protocol::kNicknameSize);
   else if (key == "channel") c.channel = Byte(s);
   else if (key == "rate") c.rate = Byte(s);
-  else if (key == "auto_rate") c.rate_control = s.Boolean() ? 1 : 0;
-  else if (key == "link_state") c.link_state = Byte(s);
+  else if (key == "auto_rate") c.rateControl = s.Boolean() ? 1 : 0;
+  else if (key == "link_state") c.linkState = Byte(s);
   else if (key == "quality") c.quality = Signed32(s);
-  else if (key == "quality_max") c.quality_max = Signed32(s);
+  else if (key == "quality_max") c.qualityMax = Signed32(s);
   else if (key == "level") c.level = Signed32(s);
-  else if (key == "level_max") c.level_max = Signed32(s);
+  else if (key == "level_max") c.levelMax = Signed32(s);
   else if (key == "noise") c.noise = Signed32(s);
-  else if (key == "noise_max") c.noise_max = Signed32(s);
+  else if (key == "noise_max") c.noiseMax = Signed32(s);
   else if (key == "distance") Distance(s, c);
   else if (key == "station") {
-    EachTable(s, Nested(s, "station"), {}, [&](const toml::table&, auto each_key) {
+    EachTable(s, Nested(s, "station"), {}, [&](const toml::table&, auto eachKey) {
       protocol::AssociationRecord station;
-      each_key([&](const KeySite& inner) { return ReadStationKey(inner, station); });
+      eachKey([&](const KeySite& inner) { return ReadStationKey(inner, station); });
       d.stations.push_back(station);
     });
     if (d.stations.size() > 65535) s.Fail("a card has at most 65535 stations");
@@ -224,8 +224,8 @@ CardDescription DefaultCard() {
   d.card.variant = 1;
   d.card.firmware = {1, 0, 0};
   d.card.mode = protocol::kModeMaster;
-  d.card.rate_control = 1;
-  d.card.link_state = 4;
+  d.card.rateControl = 1;
+  d.card.linkState = 4;
   return d;
 }
 
@@ -237,8 +237,8 @@ bool ReadPppKey(const KeySite& s, protocol::PppSessionRecord& r) {
   else if (key == "ip") r.address = Text(s, 20);
   else if (key == "rx") r.received = Counter(s);
   else if (key == "tx") r.transmitted = Counter(s);
-  else if (key == "rx_rate") r.receive_rate = Unsigned32(s);
-  else if (key == "tx_rate") r.transmit_rate = Unsigned32(s);
+  else if (key == "rx_rate") r.receiveRate = Unsigned32(s);
+  else if (key == "tx_rate") r.transmitRate = Unsigned32(s);
   else return false;
   return true;
 }
@@ -253,8 +253,8 @@ bool ReadHotspotKey(const KeySite& s, HotspotDescription& d) {
   } else if (key == "mac") r.mac = Text(s, 18);
   else if (key == "rx") r.received = Unsigned32(s);
   else if (key == "tx") r.transmitted = Unsigned32(s);
-  else if (key == "rx_rate") d.receive_rate = Unsigned32(s);
-  else if (key == "tx_rate") d.transmit_rate = Unsigned32(s);
+  else if (key == "rx_rate") d.receiveRate = Unsigned32(s);
+  else if (key == "tx_rate") d.transmitRate = Unsigned32(s);
   else if (key == "online") r.online = static_cast<std::uint32_t>(s.Integer(0, 2147483647));
   else if (key == "limit") r.limit = static_cast<std::uint32_t>(s.Integer(0, 2147483647));
   else return false;
@@ -267,14 +267,14 @@ bool LiveKeys(const KeySite& site, UnitSettings& settings) {
   LiveDescription& live = settings.live;
   const std::string_view key = site.key;
   if (key == "throughput_limit_kbit") {
-    live.throughput_limit_kbit = static_cast<std::uint32_t>(site.Integer(0, 100000000));
+    live.throughputLimitKbit = static_cast<std::uint32_t>(site.Integer(0, 100000000));
   } else if (key == "counters_run") {
-    live.counters_run = site.Boolean();
+    live.countersRun = site.Boolean();
   } else if (key == "card") {
     live.cards.clear();
-    EachTable(site, Nested(site, "card"), {"device"}, [&](const toml::table&, auto each_key) {
+    EachTable(site, Nested(site, "card"), {"device"}, [&](const toml::table&, auto eachKey) {
       CardDescription card = DefaultCard();
-      each_key([&](const KeySite& inner) { return ReadCardKey(inner, card); });
+      eachKey([&](const KeySite& inner) { return ReadCardKey(inner, card); });
       card.card.clients = static_cast<std::uint16_t>(card.stations.size());
       if (FindCard(live, card.device)) {
         site.Fail("device " + card.device + " is described twice");
@@ -283,17 +283,17 @@ bool LiveKeys(const KeySite& site, UnitSettings& settings) {
     });
   } else if (key == "ppp") {
     live.ppp.clear();
-    EachTable(site, Nested(site, "ppp"), {"user"}, [&](const toml::table&, auto each_key) {
+    EachTable(site, Nested(site, "ppp"), {"user"}, [&](const toml::table&, auto eachKey) {
       PppDescription session;
       session.record.type = "pppoe";
-      each_key([&](const KeySite& inner) { return ReadPppKey(inner, session.record); });
+      eachKey([&](const KeySite& inner) { return ReadPppKey(inner, session.record); });
       live.ppp.push_back(std::move(session));
     });
   } else if (key == "hotspot") {
     live.hotspot.clear();
-    EachTable(site, Nested(site, "hotspot"), {"user", "ip"}, [&](const toml::table&, auto each_key) {
+    EachTable(site, Nested(site, "hotspot"), {"user", "ip"}, [&](const toml::table&, auto eachKey) {
       HotspotDescription session;
-      each_key([&](const KeySite& inner) { return ReadHotspotKey(inner, session); });
+      eachKey([&](const KeySite& inner) { return ReadHotspotKey(inner, session); });
       live.hotspot.push_back(std::move(session));
     });
   } else {

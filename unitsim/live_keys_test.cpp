@@ -9,15 +9,15 @@ namespace unitsim {
 namespace {
 
 // A lab of one unit with the given keys after its address and name.
-std::string OneUnit(std::string_view unit_keys) {
-  return "[[unit]]\naddress = \"10.1.2.3\"\nname = \"ap1\"\n" + std::string(unit_keys);
+std::string OneUnit(std::string_view unitKeys) {
+  return "[[unit]]\naddress = \"10.1.2.3\"\nname = \"ap1\"\n" + std::string(unitKeys);
 }
 
-LiveDescription Live(std::string_view unit_keys) {
-  return test::Parse(OneUnit(unit_keys)).units.at(0).settings.live;
+LiveDescription Live(std::string_view unitKeys) {
+  return test::Parse(OneUnit(unitKeys)).units.at(0).settings.live;
 }
 
-std::string ErrorOf(std::string_view unit_keys) { return test::ErrorOf(OneUnit(unit_keys)); }
+std::string ErrorOf(std::string_view unitKeys) { return test::ErrorOf(OneUnit(unitKeys)); }
 
 TEST(LiveKeys, CardsWithStations) {
   LiveDescription live = Live(R"(
@@ -50,7 +50,7 @@ type = 2
 mode = "infrastructure"
 link_state = 6
 )");
-  EXPECT_EQ(live.throughput_limit_kbit, 20000u);
+  EXPECT_EQ(live.throughputLimitKbit, 20000u);
   ASSERT_EQ(live.cards.size(), 2u);
   const CardDescription& ap = live.cards[0];
   EXPECT_EQ(ap.device, "wlan1");
@@ -59,8 +59,8 @@ link_state = 6
   EXPECT_EQ(ap.card.firmware, (std::array<std::uint8_t, 3>{2, 4, 11}));
   EXPECT_EQ(ap.card.mode, protocol::kModeMaster);
   EXPECT_EQ(ap.card.address, (std::array<std::uint8_t, 6>{0x00, 0x0c, 0x42, 0x17, 0x00, 0x05}));
-  EXPECT_EQ(ap.card.rate_control, 0);
-  EXPECT_EQ(ap.card.noise_max, -3);
+  EXPECT_EQ(ap.card.rateControl, 0);
+  EXPECT_EQ(ap.card.noiseMax, -3);
   EXPECT_EQ(ap.card.miles, 1);
   EXPECT_EQ(ap.card.hundredths, 5);
   EXPECT_EQ(ap.card.clients, 2);  // from the stations
@@ -104,13 +104,13 @@ limit = 7200
   LabDescription lab = test::Parse(text);
   const LiveDescription& one = lab.units[0].settings.live;
   const LiveDescription& two = lab.units[1].settings.live;
-  EXPECT_FALSE(one.counters_run);
+  EXPECT_FALSE(one.countersRun);
   ASSERT_EQ(one.ppp.size(), 1u);
   EXPECT_EQ(one.ppp[0].record.user, "shared");
   EXPECT_EQ(one.ppp[0].record.type, "pppoe");
   ASSERT_EQ(two.ppp.size(), 1u);  // the unit's own list replaces the shared one
   EXPECT_EQ(two.ppp[0].record.user, "alice");
-  EXPECT_EQ(two.ppp[0].record.receive_rate, 2048u);
+  EXPECT_EQ(two.ppp[0].record.receiveRate, 2048u);
   ASSERT_EQ(two.hotspot.size(), 1u);
   EXPECT_EQ(two.hotspot[0].record.limit, 7200u);
   EXPECT_TRUE(one.hotspot.empty());
@@ -143,14 +143,14 @@ TEST(LiveKeys, MistakesNameTheLineAndTheKey) {
 TEST(LiveState, CountersGrowWithTheirRates) {
   PppDescription ppp;
   ppp.record.received = 1000;
-  ppp.record.receive_rate = 2048;
+  ppp.record.receiveRate = 2048;
   ppp.record.transmitted = 5;
   EXPECT_EQ(PppAt(ppp, 2.5).received, 1000 + 5120);
   EXPECT_EQ(PppAt(ppp, 2.5).transmitted, 5);
 
   HotspotDescription hot;
   hot.record.received = 4294967000u;
-  hot.receive_rate = 100;
+  hot.receiveRate = 100;
   hot.record.online = 60;
   protocol::HotspotSessionRecord later = HotspotAt(hot, 3.9);
   EXPECT_EQ(later.received, 94u);  // wraps like the unit's 32-bit counter

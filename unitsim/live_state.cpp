@@ -17,8 +17,8 @@ LiveSessions StartSessions(const LiveDescription& live, std::chrono::steady_cloc
 
 protocol::PppSessionRecord PppAt(const PppDescription& session, double seconds) {
   protocol::PppSessionRecord r = session.record;
-  r.received += static_cast<std::int64_t>(r.receive_rate * seconds);
-  r.transmitted += static_cast<std::int64_t>(r.transmit_rate * seconds);
+  r.received += static_cast<std::int64_t>(r.receiveRate * seconds);
+  r.transmitted += static_cast<std::int64_t>(r.transmitRate * seconds);
   return r;
 }
 
@@ -29,8 +29,8 @@ protocol::HotspotSessionRecord HotspotAt(const HotspotDescription& session, doub
     return static_cast<std::uint32_t>(start + added);
   };
   protocol::HotspotSessionRecord r = session.record;
-  r.received = grown(r.received, session.receive_rate);
-  r.transmitted = grown(r.transmitted, session.transmit_rate);
+  r.received = grown(r.received, session.receiveRate);
+  r.transmitted = grown(r.transmitted, session.transmitRate);
   r.online = grown(r.online, 1);
   return r;
 }

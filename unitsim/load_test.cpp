@@ -67,8 +67,8 @@ TEST_F(LoadTest, EveryClientOfABurstIsGreetedAtOnce) {
 
 TEST_F(LoadTest, ClientsThatNeverLogInCannotLockTheRealOnesOut) {
   ServerOptions options;
-  options.max_connections = 16;
-  options.login_grace_ms = 200;
+  options.maxConnections = 16;
+  options.loginGraceMs = 200;
   Serve(kLab, options);
   std::vector<int> idle;
   for (int i = 0; i < 40; ++i) idle.push_back(protocol::test::ConnectToLoopback(port_));
@@ -86,7 +86,7 @@ TEST_F(LoadTest, ClientsThatNeverLogInCannotLockTheRealOnesOut) {
 
 TEST_F(LoadTest, ASlowLoginIsDroppedAtItsDeadline) {
   ServerOptions options;
-  options.login_timeout_ms = 400;
+  options.loginTimeoutMs = 400;
   Serve(kLab, options);
   TestClient slow(port_);
   ASSERT_TRUE(slow.ReadHello().has_value());
@@ -105,7 +105,7 @@ TEST_F(LoadTest, ASlowLoginIsDroppedAtItsDeadline) {
 
 TEST_F(LoadTest, AClientIdleAfterItsLoginIsDropped) {
   ServerOptions options;
-  options.io_timeout_ms = 300;
+  options.ioTimeoutMs = 300;
   Serve(kLab, options);
   TestClient idle(port_);
   ASSERT_EQ(idle.Login("BlueOx"), 1);
@@ -116,7 +116,7 @@ TEST_F(LoadTest, AClientIdleAfterItsLoginIsDropped) {
 
 TEST_F(LoadTest, AMessageSentOneByteAtATimeHasItsOwnTime) {
   ServerOptions options;
-  options.io_timeout_ms = 300;
+  options.ioTimeoutMs = 300;
   Serve(kLab, options);
   TestClient slow(port_);
   ASSERT_EQ(slow.Login("BlueOx"), 1);

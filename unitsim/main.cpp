@@ -23,7 +23,7 @@ namespace {
 // The lab's SNMP agents: their configurations, or the handler they run.
 int ServeSnmp(const LabDescription& lab, const Options& options) {
   std::string error;
-  if (options.snmpd_setup) {
+  if (options.snmpdSetup) {
     std::error_code unknown;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", unknown);
     std::vector<std::string> handler = {self.string()};
@@ -32,21 +32,21 @@ int ServeSnmp(const LabDescription& lab, const Options& options) {
       handler.push_back(std::filesystem::absolute(*options.state).string());
     }
     handler.push_back(std::filesystem::absolute(options.description).string());
-    if (unknown || !WriteSnmpdSetup(lab, *options.snmpd_setup, handler, std::cout, error)) {
+    if (unknown || !WriteSnmpdSetup(lab, *options.snmpdSetup, handler, std::cout, error)) {
       std::fprintf(stderr, "unitsim: %s\n", unknown ? "cannot tell where unitsim is" : error.c_str());
       return 1;
     }
     return 0;
   }
   for (const UnitDescription& described : lab.units) {
-    if (described.address != *options.snmp_agent) continue;
+    if (described.address != *options.snmpAgent) continue;
     ServePassPersist(std::cin, std::cout, [&described] {
       Unit unit(described);  // picks up an upgrade installed meanwhile
       return AgentObjects(unit);
     });
     return 0;
   }
-  std::fprintf(stderr, "unitsim: no unit has the address %s\n", options.snmp_agent->c_str());
+  std::fprintf(stderr, "unitsim: no unit has the address %s\n", options.snmpAgent->c_str());
   return 2;
 }
 
@@ -76,31 +76,31 @@ int main(int argc, char** argv) {
     for (UnitDescription& unit : lab.units) unit.settings.state = state;
   }
 
-  if (options.snmpd_setup || options.snmp_agent) {
+  if (options.snmpdSetup || options.snmpAgent) {
     return ServeSnmp(lab, options);
   }
 
-  ServerOptions server_options;
-  server_options.port = options.port;
-  server_options.bind = options.bind;
-  if (auto clash = FindClash(lab, server_options)) {
+  ServerOptions serverOptions;
+  serverOptions.port = options.port;
+  serverOptions.bind = options.bind;
+  if (auto clash = FindClash(lab, serverOptions)) {
     std::fprintf(stderr, "unitsim: %s\n", clash->c_str());
     return 2;
   }
 
-  std::FILE* log_out = stderr;
-  if (options.log_file) {
-    log_out = std::fopen(options.log_file->c_str(), "a");
-    if (log_out == nullptr) {
-      std::fprintf(stderr, "unitsim: cannot open the log file %s\n", options.log_file->c_str());
+  std::FILE* logOut = stderr;
+  if (options.logFile) {
+    logOut = std::fopen(options.logFile->c_str(), "a");
+    if (logOut == nullptr) {
+      std::fprintf(stderr, "unitsim: cannot open the log file %s\n", options.logFile->c_str());
       return 2;
     }
   }
-  RequestLog log(log_out);
+  RequestLog log(logOut);
 
   sock::IgnoreBrokenPipes();
   HoldStopSignals();
-  Server server(lab, server_options, log);
+  Server server(lab, serverOptions, log);
   if (!server.Listen(error)) {
     std::fprintf(stderr, "unitsim: %s\n", error.c_str());
     return 1;
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
   for (const Endpoint& at : server.endpoints()) {
     log.Write(at.address + ":" + std::to_string(at.port) + " " + at.name + ": listening");
   }
-  if (options.ready_file && !WriteReadyFile(*options.ready_file, server.endpoints(), error)) {
+  if (options.readyFile && !WriteReadyFile(*options.readyFile, server.endpoints(), error)) {
     std::fprintf(stderr, "unitsim: %s\n", error.c_str());
     server.Stop();
     return 1;
@@ -118,6 +118,6 @@ int main(int argc, char** argv) {
   WaitForStopSignal();
   server.Stop();
   log.Write("stopped");
-  if (log_out != stderr) std::fclose(log_out);
+  if (logOut != stderr) std::fclose(logOut);
   return 0;
 }

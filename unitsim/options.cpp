@@ -67,17 +67,17 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
       } else if (arg == "--state") {
         options.state = value;
       } else if (arg == "--ready-file") {
-        options.ready_file = value;
+        options.readyFile = value;
       } else if (arg == "--snmpd-setup") {
-        options.snmpd_setup = value;
+        options.snmpdSetup = value;
       } else if (arg == "--snmp-agent") {
         if (!IsDottedAddress(value)) {
           error = "--snmp-agent needs a dotted IPv4 address, not '" + value + "'";
           return false;
         }
-        options.snmp_agent = value;
+        options.snmpAgent = value;
       } else {
-        options.log_file = value;
+        options.logFile = value;
       }
       continue;
     }

@@ -19,10 +19,10 @@ struct Options {
   std::optional<std::uint16_t> port;
   std::optional<std::string> bind;
   std::optional<std::string> state;
-  std::optional<std::string> ready_file;
-  std::optional<std::string> log_file;
-  std::optional<std::string> snmpd_setup;  // folder for the units' snmpd configurations
-  std::optional<std::string> snmp_agent;   // address of the unit to answer for
+  std::optional<std::string> readyFile;
+  std::optional<std::string> logFile;
+  std::optional<std::string> snmpdSetup;  // folder for the units' snmpd configurations
+  std::optional<std::string> snmpAgent;   // address of the unit to answer for
   std::string description;
   bool help = false;
 };

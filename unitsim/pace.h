@@ -14,9 +14,9 @@ class Pace {
   using Clock = std::chrono::steady_clock;
 
   // 0: no limit.
-  explicit Pace(std::uint32_t limit_kbit = 0);
+  explicit Pace(std::uint32_t limitKbit = 0);
 
-  bool limited() const { return bytes_per_second_ > 0; }
+  bool limited() const { return bytesPerSecond_ > 0; }
   // The most to move in one go: about a hundredth of a second's worth, in
   // whole multiples of `unit` bytes (at least one), or `most` when there
   // is no limit.
@@ -26,7 +26,7 @@ class Pace {
   void Before(std::uint64_t moved);
 
  private:
-  double bytes_per_second_;
+  double bytesPerSecond_;
   Clock::time_point start_;
 };
 

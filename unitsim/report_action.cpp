@@ -8,7 +8,7 @@ namespace unitsim {
 
 Outcome HandleReport(ActionContext& context) {
   // A server too old for the reports answers as to any unknown action.
-  if (context.unit.description.settings.old_server) return HandleUnsupported(context);
+  if (context.unit.description.settings.oldServer) return HandleUnsupported(context);
   ReportKind kind = context.request.action == protocol::kActionSystemInfo ? ReportKind::kSystemInfo
                                                                         : ReportKind::kKernelLog;
   std::string text = ComposeReport(context.unit, kind);

@@ -71,7 +71,7 @@ void Server::Stop() {
   for (Worker& worker : workers) worker.thread.join();
 }
 
-std::size_t Server::active_connections() {
+std::size_t Server::activeConnections() {
   std::lock_guard lock(mutex_);
   ReapFinished();
   return workers_.size();
@@ -84,8 +84,8 @@ void Server::AcceptLoop() {
     // The time-out only bounds how long finished threads wait to be joined.
     std::vector<sock::Handle> ready = sock::WaitReadable(handles, 1000);
     if (stopping_) break;
-    bool accepted_any = false;
-    bool gave_none = false;
+    bool acceptedAny = false;
+    bool gaveNone = false;
     for (sock::Handle handle : ready) {
       for (std::size_t i = 0; i < listeners_.size(); ++i) {
         if (listeners_[i] != handle) continue;
@@ -93,24 +93,24 @@ void Server::AcceptLoop() {
         // is not left waiting on a greeting that never comes.
         int taken = 0;
         while (!stopping_ && Admit(i, handle)) ++taken;
-        if (taken == 0) gave_none = true;
-        accepted_any = accepted_any || taken > 0;
+        if (taken == 0) gaveNone = true;
+        acceptedAny = acceptedAny || taken > 0;
       }
     }
     // A listener that stays readable but gives no connection (out of file
     // handles, say) would make this loop spin: pause a little.
-    if (gave_none && !accepted_any) sock::WaitReadable(std::span(&handles.back(), 1), 50);
+    if (gaveNone && !acceptedAny) sock::WaitReadable(std::span(&handles.back(), 1), 50);
     std::lock_guard lock(mutex_);
     ReapFinished();
   }
 }
 
-bool Server::Admit(std::size_t unit_index, sock::Handle listener) {
+bool Server::Admit(std::size_t unitIndex, sock::Handle listener) {
   std::string peer;
   sock::Handle socket = sock::Accept(listener, peer);
   if (socket == sock::kNone) return false;
-  Unit& unit = *units_[unit_index];
-  const Endpoint& at = endpoints_[unit_index];
+  Unit& unit = *units_[unitIndex];
+  const Endpoint& at = endpoints_[unitIndex];
   std::string listen = at.address + ":" + std::to_string(at.port);
   if (unit.state.Refusing()) {
     sock::Close(socket);
@@ -126,13 +126,13 @@ bool Server::Admit(std::size_t unit_index, sock::Handle listener) {
                ": refused, too many connections");
     return true;
   }
-  sock::SetSendTimeout(socket, options_.io_timeout_ms);
+  sock::SetSendTimeout(socket, options_.ioTimeoutMs);
   Worker& worker = workers_.emplace_back();
   worker.socket = socket;
   worker.accepted = std::chrono::steady_clock::now();
   try {
     worker.thread =
-        std::thread([this, &worker, unit_index, peer] { Serve(worker, unit_index, peer); });
+        std::thread([this, &worker, unitIndex, peer] { Serve(worker, unitIndex, peer); });
   } catch (const std::system_error&) {
     sock::Close(socket);
     workers_.pop_back();
@@ -145,16 +145,16 @@ bool Server::Admit(std::size_t unit_index, sock::Handle listener) {
 bool Server::MakeRoom(const std::string& what) {
   std::size_t live = 0;
   Worker* oldest = nullptr;
-  const auto grace_over =
-      std::chrono::steady_clock::now() - std::chrono::milliseconds(options_.login_grace_ms);
+  const auto graceOver =
+      std::chrono::steady_clock::now() - std::chrono::milliseconds(options_.loginGraceMs);
   for (Worker& worker : workers_) {
     if (worker.dropped || worker.done) continue;
     ++live;
-    if (!worker.logged_in && worker.accepted <= grace_over &&
+    if (!worker.loggedIn && worker.accepted <= graceOver &&
         (oldest == nullptr || worker.accepted < oldest->accepted))
       oldest = &worker;
   }
-  if (live < options_.max_connections) return true;
+  if (live < options_.maxConnections) return true;
   if (oldest == nullptr) return false;  // a live worker still holds its socket
   sock::Abort(oldest->socket);
   oldest->dropped = true;
@@ -162,13 +162,13 @@ bool Server::MakeRoom(const std::string& what) {
   return true;
 }
 
-void Server::Serve(Worker& worker, std::size_t unit_index, std::string peer) {
-  const Endpoint& at = endpoints_[unit_index];
+void Server::Serve(Worker& worker, std::size_t unitIndex, std::string peer) {
+  const Endpoint& at = endpoints_[unitIndex];
   SessionLimits limits;
-  limits.login = std::chrono::milliseconds(options_.login_timeout_ms);
-  limits.idle = std::chrono::milliseconds(options_.io_timeout_ms);
-  ServeConnection(*units_[unit_index], worker.socket, at.address + ":" + std::to_string(at.port),
-                  peer, log_, limits, &worker.logged_in);
+  limits.login = std::chrono::milliseconds(options_.loginTimeoutMs);
+  limits.idle = std::chrono::milliseconds(options_.ioTimeoutMs);
+  ServeConnection(*units_[unitIndex], worker.socket, at.address + ":" + std::to_string(at.port),
+                  peer, log_, limits, &worker.loggedIn);
   std::lock_guard lock(mutex_);
   sock::Close(worker.socket);
   worker.socket = sock::kNone;

@@ -31,10 +31,10 @@ namespace unitsim {
 struct ServerOptions {
   std::optional<std::uint16_t> port;  // every unit on this port (0: system's choice)
   std::optional<std::string> bind;    // every unit on this address
-  int io_timeout_ms = 60000;          // each message must arrive within this, each send go out
-  int login_timeout_ms = 60000;       // from the connection to the accepted login
-  int login_grace_ms = 2000;          // after this, a connection not logged in may make room
-  std::size_t max_connections = 256;
+  int ioTimeoutMs = 60000;          // each message must arrive within this, each send go out
+  int loginTimeoutMs = 60000;       // from the connection to the accepted login
+  int loginGraceMs = 2000;          // after this, a connection not logged in may make room
+  std::size_t maxConnections = 256;
 };
 
 // Where a unit listens once the server runs.
@@ -65,22 +65,22 @@ class Server {
 
   const std::vector<Endpoint>& endpoints() const { return endpoints_; }
   Unit& unit(std::size_t index) { return *units_[index]; }
-  std::size_t active_connections();
+  std::size_t activeConnections();
 
  private:
   struct Worker {
     std::thread thread;
     sock::Handle socket = sock::kNone;  // kNone once the worker closed it
     std::atomic<bool> done{false};
-    std::atomic<bool> logged_in{false};
+    std::atomic<bool> loggedIn{false};
     bool dropped = false;  // shut down to make room; it ends by itself
     std::chrono::steady_clock::time_point accepted;
   };
 
   void AcceptLoop();
   // False when no connection could be taken.
-  bool Admit(std::size_t unit_index, sock::Handle listener);
-  void Serve(Worker& worker, std::size_t unit_index, std::string peer);
+  bool Admit(std::size_t unitIndex, sock::Handle listener);
+  void Serve(Worker& worker, std::size_t unitIndex, std::string peer);
   void ReapFinished();  // called with mutex_ held
   // With mutex_ held: a place for one more connection, made if need be by
   // dropping the oldest that has not logged in within its grace.

@@ -28,11 +28,11 @@ name = "lab-ap"
 
 class ServerTest : public test::ServerFixture {
  protected:
-  void StartServer(const std::string& text = kLab, int io_timeout_ms = 60000,
-                   std::size_t max_connections = 256) {
+  void StartServer(const std::string& text = kLab, int ioTimeoutMs = 60000,
+                   std::size_t maxConnections = 256) {
     ServerOptions options;
-    options.io_timeout_ms = io_timeout_ms;
-    options.max_connections = max_connections;
+    options.ioTimeoutMs = ioTimeoutMs;
+    options.maxConnections = maxConnections;
     Serve(text, options);
   }
 
@@ -119,10 +119,10 @@ TEST_F(ServerTest, EveryConnectionGetsAFreshChallenge) {
   StartServer();
   TestClient a(port_);
   TestClient b(port_);
-  auto hello_a = a.ReadHello();
-  auto hello_b = b.ReadHello();
-  ASSERT_TRUE(hello_a && hello_b);
-  EXPECT_NE(hello_a->challenge, hello_b->challenge);
+  auto helloA = a.ReadHello();
+  auto helloB = b.ReadHello();
+  ASSERT_TRUE(helloA && helloB);
+  EXPECT_NE(helloA->challenge, helloB->challenge);
 }
 
 TEST_F(ServerTest, OtherActionsGetStatus4AndTheConnectionCloses) {
@@ -246,7 +246,7 @@ TEST_F(ServerTest, GarbageCostsOnlyItsConnection) {
 }
 
 TEST_F(ServerTest, AStalledClientIsDroppedAndDoesNotBlockOthers) {
-  StartServer(kLab, /*io_timeout_ms=*/200);
+  StartServer(kLab, /*ioTimeoutMs=*/200);
   TestClient stalled(port_);
   ASSERT_TRUE(stalled.ReadHello().has_value());
   std::uint8_t half[10] = {0x02, 0x01};
@@ -259,15 +259,15 @@ TEST_F(ServerTest, AStalledClientIsDroppedAndDoesNotBlockOthers) {
 }
 
 TEST_F(ServerTest, ServesManyConnectionsAtOnceUpToTheCap) {
-  StartServer(kLab, 60000, /*max_connections=*/20);
+  StartServer(kLab, 60000, /*maxConnections=*/20);
   std::vector<std::unique_ptr<TestClient>> waiting;
   for (int i = 0; i < 20; ++i) {
     waiting.push_back(std::make_unique<TestClient>(port_));
     ASSERT_TRUE(waiting.back()->ReadHello().has_value());
   }
   {
-    TestClient one_too_many(port_);
-    EXPECT_FALSE(one_too_many.ReadHello().has_value());
+    TestClient oneTooMany(port_);
+    EXPECT_FALSE(oneTooMany.ReadHello().has_value());
   }
   // The waiting ones finish their logins, in reverse order.
   for (auto it = waiting.rbegin(); it != waiting.rend(); ++it) {
@@ -288,7 +288,7 @@ TEST_F(ServerTest, StopEndsConnectionsInProgress) {
   ASSERT_TRUE(waiting.ReadHello().has_value());
   server_->Stop();
   EXPECT_TRUE(waiting.SeesClose());
-  EXPECT_EQ(server_->active_connections(), 0u);
+  EXPECT_EQ(server_->activeConnections(), 0u);
 }
 
 TEST_F(ServerTest, ATakenPortIsReportedWithAddressAndPort) {

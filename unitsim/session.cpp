@@ -28,13 +28,13 @@ std::string Join(const std::vector<std::string>& parts) {
 
 // "closed after 12 of 34 bytes of the login"
 std::string Broken(const Channel& channel, std::size_t size, const char* what) {
-  return "connection ended after " + std::to_string(channel.last_received()) + " of " +
+  return "connection ended after " + std::to_string(channel.lastReceived()) + " of " +
          std::to_string(size) + " bytes of the " + what;
 }
 
 void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes,
-              std::atomic<bool>* logged_in) {
-  if (unit.description.settings.silent_server) {
+              std::atomic<bool>* loggedIn) {
+  if (unit.description.settings.silentServer) {
     notes.push_back("closed before the greeting (silent server)");
     return;
   }
@@ -46,32 +46,32 @@ void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes,
     return;
   }
 
-  std::array<std::uint8_t, protocol::kLoginFrameSize> login_bytes;
-  if (!channel.ReceiveExact(login_bytes.data(), login_bytes.size())) {
-    notes.push_back(Broken(channel, login_bytes.size(), "login"));
+  std::array<std::uint8_t, protocol::kLoginFrameSize> loginBytes;
+  if (!channel.ReceiveExact(loginBytes.data(), loginBytes.size())) {
+    notes.push_back(Broken(channel, loginBytes.size(), "login"));
     return;
   }
-  protocol::LoginFrame login = protocol::DecodeLoginFrame(login_bytes);
-  const bool version_ok = login.version == protocol::kProtocolVersion;
-  const bool password_ok =
+  protocol::LoginFrame login = protocol::DecodeLoginFrame(loginBytes);
+  const bool versionOk = login.version == protocol::kProtocolVersion;
+  const bool passwordOk =
       login.digest == protocol::MakePasswordDigest(unit.description.settings.password, hello.challenge);
   protocol::LoginResult result;
-  result.verdict = version_ok && password_ok ? 1 : 0;
-  if (!version_ok) {
+  result.verdict = versionOk && passwordOk ? 1 : 0;
+  if (!versionOk) {
     notes.push_back("login refused (version " + Hex16(login.version) + ")");
   } else {
-    notes.push_back(password_ok ? "login ok" : "login refused (wrong password)");
+    notes.push_back(passwordOk ? "login ok" : "login refused (wrong password)");
   }
   if (!channel.Send(protocol::EncodeLoginResult(result)) || result.verdict == 0) return;
   channel.SetDeadline(Channel::Clock::time_point::max());
-  if (logged_in) *logged_in = true;
+  if (loggedIn) *loggedIn = true;
 
-  std::array<std::uint8_t, protocol::kRequestFrameSize> request_bytes;
-  if (!channel.ReceiveExact(request_bytes.data(), request_bytes.size())) {
-    notes.push_back(Broken(channel, request_bytes.size(), "request"));
+  std::array<std::uint8_t, protocol::kRequestFrameSize> requestBytes;
+  if (!channel.ReceiveExact(requestBytes.data(), requestBytes.size())) {
+    notes.push_back(Broken(channel, requestBytes.size(), "request"));
     return;
   }
-  protocol::RequestFrame request = protocol::DecodeRequest(request_bytes);
+  protocol::RequestFrame request = protocol::DecodeRequest(requestBytes);
   if (request.tag != protocol::kRequestTag) {
     notes.push_back("bad request tag " + Hex16(request.tag));
     return;
@@ -86,19 +86,19 @@ void Converse(Unit& unit, Channel& channel, std::vector<std::string>& notes,
 
 void ServeConnection(Unit& unit, sock::Handle socket, const std::string& listen,
                      const std::string& peer, RequestLog& log, const SessionLimits& limits,
-                     std::atomic<bool>* logged_in) {
+                     std::atomic<bool>* loggedIn) {
   Channel channel(socket, limits.idle);
   channel.SetDeadline(Channel::Clock::now() + limits.login);
   const UnitSettings& settings = unit.description.settings;
-  channel.SetLink(std::chrono::milliseconds(settings.reply_delay_ms), settings.link_kbit);
+  channel.SetLink(std::chrono::milliseconds(settings.replyDelayMs), settings.linkKbit);
   std::vector<std::string> notes;
   try {
-    Converse(unit, channel, notes, logged_in);
+    Converse(unit, channel, notes, loggedIn);
   } catch (const std::exception& error) {
     notes.push_back(std::string("internal error: ") + error.what());
   }
-  notes.push_back("sent " + std::to_string(channel.bytes_sent()) + " bytes");
-  notes.push_back("received " + std::to_string(channel.bytes_received()) + " bytes");
+  notes.push_back("sent " + std::to_string(channel.bytesSent()) + " bytes");
+  notes.push_back("received " + std::to_string(channel.bytesReceived()) + " bytes");
   log.Write(listen + " " + unit.description.name + " from " + peer + ": " + Join(notes));
 }
 

@@ -30,6 +30,6 @@ struct SessionLimits {
 // once the client's password was accepted.
 void ServeConnection(Unit& unit, sock::Handle socket, const std::string& listen,
                      const std::string& peer, RequestLog& log, const SessionLimits& limits = {},
-                     std::atomic<bool>* logged_in = nullptr);
+                     std::atomic<bool>* loggedIn = nullptr);
 
 }  // namespace unitsim

@@ -67,7 +67,7 @@ std::map<Oid, SnmpValue> AgentObjects(const Unit& unit) {
   std::map<Oid, SnmpValue> objects;
   const UnitSettings& s = unit.description.settings;
   UnitStateData state = unit.state.Snapshot();
-  const std::string& pattern = s.snmp_description.empty() ? s.description : s.snmp_description;
+  const std::string& pattern = s.snmpDescription.empty() ? s.description : s.snmpDescription;
   objects[Under(kSystemDescription, {0})] =
       Text(ExpandTemplate(pattern, UnitFields(unit.description, state)));
 
@@ -79,7 +79,7 @@ std::map<Oid, SnmpValue> AgentObjects(const Unit& unit) {
     objects[Under(kWireless, {1, k})] = Text(card.device);
     objects[Under(kWireless, {2, k})] = {"octet", OctetText(c.address.data(), c.address.size())};
     objects[Under(kWireless, {3, k})] = Number(static_cast<long long>(card.stations.size()));
-    objects[Under(kWireless, {4, k})] = Number(Percent(c.quality, c.quality_max));
+    objects[Under(kWireless, {4, k})] = Number(Percent(c.quality, c.qualityMax));
     objects[Under(kWireless, {5, k})] = Number(protocol::LevelToDbm(c.level));
     objects[Under(kWireless, {6, k})] = Number(protocol::LevelToDbm(c.noise));
     objects[Under(kWireless, {7, k})] = Number(c.channel);

@@ -148,7 +148,7 @@ address = "10.9.9.2"
 name = "without"
 snmp = false
 )");
-  EXPECT_EQ(lab.units[0].settings.snmp_description, "Linux zeb-platform {firmware}");
+  EXPECT_EQ(lab.units[0].settings.snmpDescription, "Linux zeb-platform {firmware}");
   std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "snmpd-setup";
   std::filesystem::remove_all(dir);
   std::ostringstream listing;

@@ -83,7 +83,7 @@ std::optional<protocol::ReplyFrame> TestClient::ReadReply() {
   return protocol::DecodeReply(bytes);
 }
 
-std::optional<std::string> TestClient::ReadBlocks(std::uint32_t total, int* block_count) {
+std::optional<std::string> TestClient::ReadBlocks(std::uint32_t total, int* blockCount) {
   std::string data;
   int blocks = 0;
   while (data.size() < total) {
@@ -94,7 +94,7 @@ std::optional<std::string> TestClient::ReadBlocks(std::uint32_t total, int* bloc
     data.append(reinterpret_cast<const char*>(block.data() + 2), length);
     ++blocks;
   }
-  if (block_count != nullptr) *block_count = blocks;
+  if (blockCount != nullptr) *blockCount = blocks;
   if (data.size() != total) return std::nullopt;
   return data;
 }

@@ -39,7 +39,7 @@ class TestClient {
   std::optional<protocol::ReplyFrame> ReadReply();
   // Reads DataBlocks until their lengths add up to total; gives the joined
   // payloads, or nothing on a broken or malformed block.
-  std::optional<std::string> ReadBlocks(std::uint32_t total, int* block_count = nullptr);
+  std::optional<std::string> ReadBlocks(std::uint32_t total, int* blockCount = nullptr);
 
  private:
   int fd_ = -1;

@@ -4,9 +4,9 @@ namespace unitsim::test {
 
 void ServerFixture::Serve(const std::string& text, ServerOptions options) {
   lab_ = ParseDescription(text, "lab.toml", "/tmp");
-  log_file_ = std::tmpfile();
-  ASSERT_NE(log_file_, nullptr);
-  log_ = std::make_unique<RequestLog>(log_file_);
+  logFile_ = std::tmpfile();
+  ASSERT_NE(logFile_, nullptr);
+  log_ = std::make_unique<RequestLog>(logFile_);
   options.port = 0;
   options.bind = "127.0.0.1";
   server_ = std::make_unique<Server>(lab_, options, *log_);
@@ -18,17 +18,17 @@ void ServerFixture::Serve(const std::string& text, ServerOptions options) {
 
 void ServerFixture::TearDown() {
   server_.reset();
-  if (log_file_ != nullptr) std::fclose(log_file_);
-  log_file_ = nullptr;
+  if (logFile_ != nullptr) std::fclose(logFile_);
+  logFile_ = nullptr;
 }
 
 std::string ServerFixture::LogText() {
-  std::fflush(log_file_);
-  std::rewind(log_file_);
+  std::fflush(logFile_);
+  std::rewind(logFile_);
   std::string text;
   char buffer[4096];
   std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, log_file_)) > 0) text.append(buffer, n);
+  while ((n = std::fread(buffer, 1, sizeof buffer, logFile_)) > 0) text.append(buffer, n);
   return text;
 }
 

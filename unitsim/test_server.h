@@ -25,7 +25,7 @@ class ServerFixture : public ::testing::Test {
   std::string LogText();
 
   LabDescription lab_;
-  std::FILE* log_file_ = nullptr;
+  std::FILE* logFile_ = nullptr;
   std::unique_ptr<RequestLog> log_;
   std::unique_ptr<Server> server_;
   std::uint16_t port_ = 0;

@@ -21,7 +21,7 @@ std::string Limit(std::uint32_t kbit) {
 }  // namespace
 
 Outcome HandleThroughputToClient(ActionContext& context) {
-  const std::uint32_t kbit = context.unit.description.settings.live.throughput_limit_kbit;
+  const std::uint32_t kbit = context.unit.description.settings.live.throughputLimitKbit;
   context.notes.push_back("status 1, streaming (" + Limit(kbit) + ")");
   if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
   Pace pace(kbit);
@@ -37,7 +37,7 @@ Outcome HandleThroughputToClient(ActionContext& context) {
 }
 
 Outcome HandleThroughputFromClient(ActionContext& context) {
-  const std::uint32_t kbit = context.unit.description.settings.live.throughput_limit_kbit;
+  const std::uint32_t kbit = context.unit.description.settings.live.throughputLimitKbit;
   context.notes.push_back("status 1, taking data (" + Limit(kbit) + ")");
   if (!context.channel.SendReply(protocol::kStatusOk)) return Outcome::kClose;
   Pace pace(kbit);

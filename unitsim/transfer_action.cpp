@@ -62,7 +62,7 @@ std::string ComposeSupportFile(const Unit& unit) {
 }
 
 Outcome HandleSupport(ActionContext& context) {
-  if (!context.unit.description.settings.support_drive)
+  if (!context.unit.description.settings.supportDrive)
     return Refuse(context, protocol::kStatusNoDrive, "no drive for the support file");
   std::string text = ComposeSupportFile(context.unit);
   auto length = static_cast<std::uint32_t>(text.size());
@@ -111,9 +111,9 @@ Outcome HandleUpload(ActionContext& context) {
 
   const bool config = context.request.action == protocol::kActionUploadConfig;
   const std::uint32_t size = context.request.value;
-  if (size > (config ? s.config_max_bytes : s.text_max_bytes))
+  if (size > (config ? s.configMaxBytes : s.textMaxBytes))
     return Refuse(context, protocol::kStatusTooLarge, std::to_string(size) + " bytes");
-  if (size < (config ? s.config_min_bytes : s.text_min_bytes))
+  if (size < (config ? s.configMinBytes : s.textMinBytes))
     return Refuse(context, protocol::kStatusTooSmall, std::to_string(size) + " bytes");
 
   std::error_code ec;
@@ -126,7 +126,7 @@ Outcome HandleUpload(ActionContext& context) {
   BlockResult result = ReceiveBlocks(
       context.channel, size,
       [&](const std::uint8_t* data, std::size_t count) { return file.Write(data, count); },
-      s.upload_drop_after_bytes);
+      s.uploadDropAfterBytes);
   if (result != BlockResult::kComplete) {
     context.notes.push_back(std::string(BlockResultText(result)) + ", " + Relative(unit, *item) +
                             " kept as it was");

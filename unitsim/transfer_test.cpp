@@ -38,18 +38,18 @@ address = "10.1.2.4"
 name = "ap2"
 )");
   const UnitSettings& a = lab.units[0].settings;
-  EXPECT_EQ(a.config_max_bytes, 300000000u);
-  EXPECT_EQ(a.firmware_min_bytes, 4096u);
-  EXPECT_FALSE(a.support_drive);
-  EXPECT_EQ(a.flash_step_ms, 0u);
-  EXPECT_EQ(a.flash_steps, 3u);
-  EXPECT_TRUE(a.flash_bootrom);
-  EXPECT_EQ(a.text_max_bytes, 1000u);
+  EXPECT_EQ(a.configMaxBytes, 300000000u);
+  EXPECT_EQ(a.firmwareMinBytes, 4096u);
+  EXPECT_FALSE(a.supportDrive);
+  EXPECT_EQ(a.flashStepMs, 0u);
+  EXPECT_EQ(a.flashSteps, 3u);
+  EXPECT_TRUE(a.flashBootrom);
+  EXPECT_EQ(a.textMaxBytes, 1000u);
   const UnitSettings& b = lab.units[1].settings;
-  EXPECT_TRUE(b.support_drive);
-  EXPECT_FALSE(b.flash_bootrom);
-  EXPECT_EQ(b.text_max_bytes, 1u << 20);
-  EXPECT_EQ(b.firmware_max_bytes, 64u << 20);
+  EXPECT_TRUE(b.supportDrive);
+  EXPECT_FALSE(b.flashBootrom);
+  EXPECT_EQ(b.textMaxBytes, 1u << 20);
+  EXPECT_EQ(b.firmwareMaxBytes, 64u << 20);
 }
 
 TEST(TransferKeys, WrongValuesNameTheKey) {

@@ -8,7 +8,7 @@ UnitState::UnitState(const UnitSettings& settings) {
   data_.firmware = settings.firmware;
   data_.build = settings.build;
   data_.booted = Clock::now();
-  data_.refuse_until = data_.booted;
+  data_.refuseUntil = data_.booted;
   data_.sessions = StartSessions(settings.live, data_.booted);
 }
 
@@ -27,13 +27,13 @@ UnitStateData UnitState::Snapshot() const {
 
 void UnitState::Reboot(std::uint32_t seconds) {
   With([seconds](UnitStateData& d) {
-    d.refuse_until = Clock::now() + std::chrono::seconds(seconds);
-    d.booted = d.refuse_until;
+    d.refuseUntil = Clock::now() + std::chrono::seconds(seconds);
+    d.booted = d.refuseUntil;
   });
 }
 
 bool UnitState::Refusing() const {
-  return With([](const UnitStateData& d) { return Clock::now() < d.refuse_until; });
+  return With([](const UnitStateData& d) { return Clock::now() < d.refuseUntil; });
 }
 
 }  // namespace unitsim

@@ -19,7 +19,7 @@ struct UnitStateData {
   std::string firmware;  // current, e.g. after an upgrade
   std::string build;
   Clock::time_point booted;
-  Clock::time_point refuse_until;  // connections are turned away before this
+  Clock::time_point refuseUntil;  // connections are turned away before this
   LiveSessions sessions;           // PPP and hotspot users
 };
 

@@ -19,7 +19,7 @@ struct UnitSettings {
   std::string hardware = "ARX-200";
   std::string firmware = "2.5.1";
   std::string build = "4711";
-  std::uint32_t reboot_seconds = 0;
+  std::uint32_t rebootSeconds = 0;
   std::string description;  // template; see report.h for the placeholders
   std::string sysinfo;      // template
   std::string kernlog;      // template
@@ -28,34 +28,34 @@ struct UnitSettings {
 
   // File transfers and firmware (transfer_keys.cpp).  Uploads outside the
   // limits are refused with "File too large" / "File too small".
-  std::uint32_t config_min_bytes = 1;
-  std::uint32_t config_max_bytes = 1 << 20;
-  std::uint32_t text_min_bytes = 1;  // scripts and hotspot pages
-  std::uint32_t text_max_bytes = 1 << 20;
-  std::uint32_t firmware_min_bytes = 1;
-  std::uint32_t firmware_max_bytes = 64 << 20;
-  bool support_drive = true;       // false: "No prepared hard drive found"
-  std::uint32_t flash_steps = 10;  // progress messages per flashing step
-  std::uint32_t flash_step_ms = 150;
-  bool flash_bootrom = false;      // also write and verify the boot ROM
+  std::uint32_t configMinBytes = 1;
+  std::uint32_t configMaxBytes = 1 << 20;
+  std::uint32_t textMinBytes = 1;  // scripts and hotspot pages
+  std::uint32_t textMaxBytes = 1 << 20;
+  std::uint32_t firmwareMinBytes = 1;
+  std::uint32_t firmwareMaxBytes = 64 << 20;
+  bool supportDrive = true;       // false: "No prepared hard drive found"
+  std::uint32_t flashSteps = 10;  // progress messages per flashing step
+  std::uint32_t flashStepMs = 150;
+  bool flashBootrom = false;      // also write and verify the boot ROM
   // An image sent without the apply flag is installed at once, as though
   // the operator had then chosen 'Upgrade Firmware' on the unit.
-  bool install_uploads = false;
+  bool installUploads = false;
 
   // How the unit answers (agent_keys.cpp): its SNMP agent in the lab, and
   // the management server's manners.
   bool snmp = true;                 // false: no SNMP agent answers
   std::string community = "oriole";
-  std::string snmp_description;     // template; empty: the description
-  bool old_server = false;          // refuses the reports: "Command not supported"
-  bool silent_server = false;       // closes each connection before its greeting
+  std::string snmpDescription;     // template; empty: the description
+  bool oldServer = false;          // refuses the reports: "Command not supported"
+  bool silentServer = false;       // closes each connection before its greeting
 
   // Faults of the field and far links (fault_keys.cpp).
-  bool flash_fails = false;         // the flash write fails: "Action Failed"
-  bool keeps_old_firmware = false;  // says yes to an image, keeps running the old one
-  std::int64_t upload_drop_after_bytes = -1;  // closes an upload after this many bytes; -1: never
-  std::uint32_t reply_delay_ms = 0;  // every message waits this long first
-  std::uint32_t link_kbit = 0;       // the bytes go no faster; 0: as fast as they can
+  bool flashFails = false;         // the flash write fails: "Action Failed"
+  bool keepsOldFirmware = false;  // says yes to an image, keeps running the old one
+  std::int64_t uploadDropAfterBytes = -1;  // closes an upload after this many bytes; -1: never
+  std::uint32_t replyDelayMs = 0;  // every message waits this long first
+  std::uint32_t linkKbit = 0;       // the bytes go no faster; 0: as fast as they can
 
   UnitSettings();  // fills the built-in templates
 };

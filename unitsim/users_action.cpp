@@ -11,7 +11,7 @@ namespace {
 
 // How long the sessions have run, or 0 when the description stops them.
 double SecondsRun(const ActionContext& context, Clock::time_point start) {
-  if (!context.unit.description.settings.live.counters_run) return 0;
+  if (!context.unit.description.settings.live.countersRun) return 0;
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
@@ -65,12 +65,12 @@ Outcome HandleDisconnect(ActionContext& context) {
                   address[3]);
     wanted = dotted;
   } else {
-    std::uint8_t length_bytes[4];
-    if (!context.channel.ReceiveExact(length_bytes, sizeof length_bytes)) {
+    std::uint8_t lengthBytes[4];
+    if (!context.channel.ReceiveExact(lengthBytes, sizeof lengthBytes)) {
       context.notes.push_back("user name message cut short");
       return Outcome::kClose;
     }
-    std::uint32_t length = protocol::GetU32(length_bytes);
+    std::uint32_t length = protocol::GetU32(lengthBytes);
     if (length > protocol::kMaxUserNameLength) {
       context.notes.push_back("user name of " + std::to_string(length) + " bytes refused");
       context.channel.SendReply(protocol::kStatusFailed);

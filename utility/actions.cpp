@@ -58,7 +58,7 @@ bool Associations(ActionWork& w) {
 
 bool PppList(ActionWork& w) { return ListPppSessions(w.connection); }
 
-bool HotspotList(ActionWork& w) { return ListHotspotSessions(w.connection, w.command.simple_list); }
+bool HotspotList(ActionWork& w) { return ListHotspotSessions(w.connection, w.command.simpleList); }
 
 bool Receive(ActionWork& w) {
   ReceiveThroughput(w.connection);
@@ -76,7 +76,7 @@ bool DisconnectUser(ActionWork& w) {
 }
 
 bool DisconnectAddress(ActionWork& w) {
-  SendHotspotAddress(w.connection, w.command.hotspot_address);
+  SendHotspotAddress(w.connection, w.command.hotspotAddress);
   return true;
 }
 

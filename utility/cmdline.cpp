@@ -76,10 +76,10 @@ class Scanner {
   }
   // A script or page name, then a file.
   const char* TakeSelectorAndPath(ParsedCommand& c, std::uint8_t action,
-                                  std::uint8_t (*number_of)(std::string_view),
+                                  std::uint8_t (*numberOf)(std::string_view),
                                   const char* unknown, const char* missing) {
     const std::string* name = Next();
-    std::uint8_t number = name ? number_of(*name) : 0;
+    std::uint8_t number = name ? numberOf(*name) : 0;
     if (number == 0) return unknown;
     const std::string* file = Next();
     if (!file) return missing;
@@ -99,10 +99,10 @@ class Scanner {
     return nullptr;
   }
   const char* TakeUser(ParsedCommand& c, std::uint8_t action, const char* missing,
-                       const char* too_long) {
+                       const char* tooLong) {
     const std::string* arg = Next();
     if (!arg) return missing;
-    if (arg->size() > kMaxUserName) return too_long;
+    if (arg->size() > kMaxUserName) return tooLong;
     c.action = action;
     c.user = *arg;
     return nullptr;
@@ -203,7 +203,7 @@ const Option kOptions[] = {
        std::uint32_t address = net::ParseDotted(arg->c_str());
        if (address == 0xFFFFFFFFu) return "invalid ip address.\n";
        c.action = kActionDisconnectHotspotIp;
-       c.hotspot_address = address;
+       c.hotspotAddress = address;
        return nullptr;
      }},
     {{"-list_hot"},
@@ -211,7 +211,7 @@ const Option kOptions[] = {
     {{"-list_hot_simple"},
      [](Scanner&, ParsedCommand& c) -> Taken {
        c.action = kActionListHotspot;
-       c.simple_list = true;
+       c.simpleList = true;
        c.silent = true;
        return nullptr;
      }},
@@ -286,7 +286,7 @@ ScanOutcome ScanCommandLine(const std::vector<std::string>& args, const std::str
       return out;
     }
     if (const char* failed = option->take(scanner, c)) {
-      out.exit_code = 1;
+      out.exitCode = 1;
       out.output = failed;
       return out;
     }

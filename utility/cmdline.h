@@ -22,15 +22,15 @@ struct ParsedCommand {
   std::string device;         // at most 31 characters
   std::uint32_t index = 0;    // -ai association index, 0 when none
   std::optional<std::string> user;    // at most 255 characters
-  std::uint32_t hotspot_address = 0;  // network byte order
-  bool simple_list = false;
+  std::uint32_t hotspotAddress = 0;  // network byte order
+  bool simpleList = false;
   bool silent = false;
   bool details = false;
 };
 
 struct ScanOutcome {
-  bool run = false;    // false: print output and end with exit_code
-  int exit_code = 0;
+  bool run = false;    // false: print output and end with exitCode
+  int exitCode = 0;
   std::string output;  // usage text or message, printed before anything else
   ParsedCommand command;
 };

@@ -29,7 +29,7 @@ TEST(Scan, IncompleteCommandsPrintUsageAndEndWithZero) {
            {}, {"10.0.0.1"}, {"10.0.0.1", "pw"}, {"10.0.0.1", "-s"}, {"10.0.0.1", "pw", "-s", "-da"}}) {
     ScanOutcome out = Scan(args);
     EXPECT_FALSE(out.run);
-    EXPECT_EQ(out.exit_code, 0);
+    EXPECT_EQ(out.exitCode, 0);
     EXPECT_EQ(out.output, UsageText("velkor"));
   }
 }
@@ -37,7 +37,7 @@ TEST(Scan, IncompleteCommandsPrintUsageAndEndWithZero) {
 TEST(Scan, UnknownWordPrintsItsNameThenUsage) {
   ScanOutcome out = Scan({"10.0.0.1", "pw", "-x"});
   EXPECT_FALSE(out.run);
-  EXPECT_EQ(out.exit_code, 0);
+  EXPECT_EQ(out.exitCode, 0);
   EXPECT_EQ(out.output, "Unknown parameter: -x\n\n" + UsageText("velkor"));
 }
 
@@ -60,7 +60,7 @@ TEST(Scan, OptionsIgnoreCaseButNamesOfDevicesDoNot) {
   EXPECT_EQ(script.command.action, kActionDownloadScript);
   ScanOutcome device = Scan({"h", "p", "-ci", "WLAN1"});
   EXPECT_FALSE(device.run);
-  EXPECT_EQ(device.exit_code, 1);
+  EXPECT_EQ(device.exitCode, 1);
   EXPECT_EQ(device.output, "Please specify a Wireless device name (such as wlan1, or wpci1)\n");
 }
 
@@ -82,9 +82,9 @@ TEST(Scan, PortRules) {
   // -p takes the next word whatever it looks like.
   ScanOutcome dash = Scan({"h", "p", "-p", "-d"});
   EXPECT_FALSE(dash.run);
-  EXPECT_EQ(dash.exit_code, 0);  // -d was the port text: nothing to do
+  EXPECT_EQ(dash.exitCode, 0);  // -d was the port text: nothing to do
   ScanOutcome missing = Scan({"h", "p", "-sysinfo", "-port"});
-  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.output, "Please specify a port number.\n");
 }
 
@@ -92,7 +92,7 @@ TEST(Scan, AssociationIndex) {
   for (std::string bad : {"0", "257", "x", "4294967297"}) {
     ScanOutcome out = Scan({"h", "p", "-ai", "wlan1", bad});
     EXPECT_FALSE(out.run) << bad;
-    EXPECT_EQ(out.exit_code, 1);
+    EXPECT_EQ(out.exitCode, 1);
     EXPECT_EQ(out.output, "Please specify an association index between 1 and 256\n");
   }
   ScanOutcome top = Scan({"h", "p", "-ai", "wlan1", "256"});
@@ -117,7 +117,7 @@ TEST(Scan, UserNamesUpTo255Characters) {
   ASSERT_TRUE(ok.run);
   EXPECT_EQ(ok.command.action, kActionDisconnectPpp);
   ScanOutcome ppp = Scan({"h", "p", "-dis_ppp", std::string(256, 'u')});
-  EXPECT_EQ(ppp.exit_code, 1);
+  EXPECT_EQ(ppp.exitCode, 1);
   EXPECT_EQ(ppp.output, "PPP username must not be longer than 255 characters.\n");
   ScanOutcome hot = Scan({"h", "p", "-dis_hot_user", std::string(256, 'u')});
   EXPECT_EQ(hot.output, "hotspot username must not be longer than 255 characters.\n");
@@ -128,11 +128,11 @@ TEST(Scan, UserNamesUpTo255Characters) {
 TEST(Scan, HotspotAddress) {
   ScanOutcome ok = Scan({"h", "p", "-dis_hot_ip", "10.1.2.3"});
   ASSERT_TRUE(ok.run);
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&ok.command.hotspot_address);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&ok.command.hotspotAddress);
   EXPECT_EQ(bytes[0], 10);
   EXPECT_EQ(bytes[3], 3);
   EXPECT_EQ(Scan({"h", "p", "-dis_hot_ip", "255.255.255.255"}).output, "invalid ip address.\n");
-  EXPECT_EQ(Scan({"h", "p", "-dis_hot_ip", "ten"}).exit_code, 1);
+  EXPECT_EQ(Scan({"h", "p", "-dis_hot_ip", "ten"}).exitCode, 1);
   EXPECT_EQ(Scan({"h", "p", "-dis_hot_ip"}).output, "Please specify a hotspot ip to disconnect.\n");
 }
 
@@ -140,7 +140,7 @@ TEST(Scan, SimpleHotspotListTurnsSilentModeOn) {
   ScanOutcome out = Scan({"h", "p", "-list_hot_simple"});
   ASSERT_TRUE(out.run);
   EXPECT_EQ(out.command.action, kActionListHotspot);
-  EXPECT_TRUE(out.command.simple_list);
+  EXPECT_TRUE(out.command.simpleList);
   EXPECT_TRUE(out.command.silent);
 }
 
@@ -171,7 +171,7 @@ TEST(Scan, MissingArgumentsEndWithOneWhateverCameBefore) {
   for (const Case& c : cases) {
     ScanOutcome out = Scan(c.args);
     EXPECT_FALSE(out.run);
-    EXPECT_EQ(out.exit_code, 1);
+    EXPECT_EQ(out.exitCode, 1);
     EXPECT_EQ(out.output, c.message);
   }
 }

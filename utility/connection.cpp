@@ -64,16 +64,16 @@ bool Connection::ReceiveExact(void* buffer, std::size_t count) {
   auto* p = static_cast<std::uint8_t*>(buffer);
   std::size_t got = 0;
   while (got < count) {
-    if (in_start_ == in_end_) {
+    if (inStart_ == inEnd_) {
       if (!inbox_) inbox_ = std::make_unique<std::uint8_t[]>(kBatchBytes);
       long n = net::Receive(socket_, inbox_.get(), kBatchBytes);
       if (n <= 0) return false;
-      in_start_ = 0;
-      in_end_ = static_cast<std::size_t>(n);
+      inStart_ = 0;
+      inEnd_ = static_cast<std::size_t>(n);
     }
-    std::size_t take = std::min(count - got, in_end_ - in_start_);
-    std::memcpy(p + got, inbox_.get() + in_start_, take);
-    in_start_ += take;
+    std::size_t take = std::min(count - got, inEnd_ - inStart_);
+    std::memcpy(p + got, inbox_.get() + inStart_, take);
+    inStart_ += take;
     got += take;
   }
   return true;
@@ -99,11 +99,11 @@ bool Connection::ReadReply() {
 }
 
 bool Connection::ReceiveBlockInPlace(const std::uint8_t*& payload, std::size_t& length) {
-  const std::uint8_t* block = split_block_.data();
-  if (in_end_ - in_start_ >= kDataBlockSize) {
-    block = inbox_.get() + in_start_;  // whole in the buffer: taken from there
-    in_start_ += kDataBlockSize;
-  } else if (!ReceiveExact(split_block_.data(), kDataBlockSize)) {
+  const std::uint8_t* block = splitBlock_.data();
+  if (inEnd_ - inStart_ >= kDataBlockSize) {
+    block = inbox_.get() + inStart_;  // whole in the buffer: taken from there
+    inStart_ += kDataBlockSize;
+  } else if (!ReceiveExact(splitBlock_.data(), kDataBlockSize)) {
     return false;
   }
   std::size_t n = BlockLength(block);

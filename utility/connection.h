@@ -71,12 +71,12 @@ class Connection {
   net::Socket socket_;
   std::uint32_t announced_ = 0;
   bool closed_ = false;
-  // Received and not yet handed out: inbox_[in_start_, in_end_).
+  // Received and not yet handed out: inbox_[inStart_, inEnd_).
   std::unique_ptr<std::uint8_t[]> inbox_;
-  std::size_t in_start_ = 0;
-  std::size_t in_end_ = 0;
+  std::size_t inStart_ = 0;
+  std::size_t inEnd_ = 0;
   // A block that arrived split across two reads of the inbox.
-  std::array<std::uint8_t, kDataBlockSize> split_block_{};
+  std::array<std::uint8_t, kDataBlockSize> splitBlock_{};
 };
 
 }  // namespace velkor

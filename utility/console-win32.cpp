@@ -12,13 +12,13 @@ namespace {
 constexpr int kLineBuffer = 51;  // 50 characters and the terminator
 
 HANDLE g_input = INVALID_HANDLE_VALUE;
-DWORD g_saved_mode = 0;
+DWORD g_savedMode = 0;
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
     std::printf("Interrupt\n");
     std::fflush(stdout);
-    SetConsoleMode(g_input, g_saved_mode);
+    SetConsoleMode(g_input, g_savedMode);
     ExitProcess(static_cast<UINT>(-1));
   }
   return TRUE;
@@ -34,7 +34,7 @@ std::optional<std::string> PromptPassword(const char* prompt) {
                 ENABLE_LINE_INPUT;
   if (!SetConsoleMode(input, quiet)) return std::nullopt;
   g_input = input;
-  g_saved_mode = saved;
+  g_savedMode = saved;
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 
   std::fputs(prompt, stdout);

@@ -31,30 +31,30 @@ volatile std::sig_atomic_t g_armed = 0;
 struct sigaction g_previous[kSignalCount];
 bool g_installed[kSignalCount];
 
-void OnEndingSignal(int signal_number) {
+void OnEndingSignal(int signalNumber) {
   if (g_armed) unlink(g_temporary);
-  struct sigaction default_action {};
-  default_action.sa_handler = SIG_DFL;
-  sigemptyset(&default_action.sa_mask);
-  sigaction(signal_number, &default_action, nullptr);
-  raise(signal_number);  // delivered when the handler returns
+  struct sigaction defaultAction {};
+  defaultAction.sa_handler = SIG_DFL;
+  sigemptyset(&defaultAction.sa_mask);
+  sigaction(signalNumber, &defaultAction, nullptr);
+  raise(signalNumber);  // delivered when the handler returns
 }
 
 void ArmCleanup(const std::string& path) {
   if (path.size() >= sizeof g_temporary) return;  // it stays; nothing else is lost
   std::memcpy(g_temporary, path.c_str(), path.size() + 1);
   g_armed = 1;
-  struct sigaction on_signal {};
-  on_signal.sa_handler = OnEndingSignal;
-  sigemptyset(&on_signal.sa_mask);
-  for (int s : kCleanupSignals) sigaddset(&on_signal.sa_mask, s);
+  struct sigaction onSignal {};
+  onSignal.sa_handler = OnEndingSignal;
+  sigemptyset(&onSignal.sa_mask);
+  for (int s : kCleanupSignals) sigaddset(&onSignal.sa_mask, s);
   for (std::size_t i = 0; i < kSignalCount; ++i) {
     g_installed[i] = false;
     if (sigaction(kCleanupSignals[i], nullptr, &g_previous[i]) != 0) continue;
     // A signal the process was started to ignore (nohup, a background
     // job) stays ignored.
     if (g_previous[i].sa_handler == SIG_IGN) continue;
-    g_installed[i] = sigaction(kCleanupSignals[i], &on_signal, nullptr) == 0;
+    g_installed[i] = sigaction(kCleanupSignals[i], &onSignal, nullptr) == 0;
   }
 }
 
@@ -131,7 +131,7 @@ bool DownloadFile::Open() {
     // Opening a named pipe waits for its reader, as writing to it would.
     fd = open(destination_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return false;
-    in_place_ = true;
+    inPlace_ = true;
   } else {
     // The ending signals wait while the file is made and its clean-up
     // armed: one that came in between would leave the file behind.
@@ -166,7 +166,7 @@ bool DownloadFile::Open() {
 bool DownloadFile::Close() {
   bool ok = std::fflush(file_) == 0;
   // A device or pipe may not be able to sync; a regular file must.
-  if (ok && fsync(fileno(file_)) != 0 && !in_place_) ok = false;
+  if (ok && fsync(fileno(file_)) != 0 && !inPlace_) ok = false;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
   return ok;

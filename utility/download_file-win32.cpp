@@ -18,7 +18,7 @@ bool DownloadFile::Open() {
   buffer_ = std::make_unique<char[]>(kDownloadBufferSize);
   if (!ec && fs::exists(status) && !fs::is_regular_file(status)) {
     file_ = std::fopen(target_.c_str(), "wb");
-    in_place_ = file_ != nullptr;
+    inPlace_ = file_ != nullptr;
   } else {
     fs::path target(target_);
     std::string folder = target.parent_path().string();

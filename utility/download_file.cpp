@@ -37,7 +37,7 @@ bool DownloadFile::Write(const std::uint8_t* data, std::size_t count) {
 bool DownloadFile::Commit() {
   if (!file_) return false;
   bool ok = Close();
-  if (in_place_) return ok;
+  if (inPlace_) return ok;
   if (!ok || !PutInPlace(temporary_, destination_)) {
     Discard();
     return false;

@@ -46,9 +46,9 @@ class DownloadFile {
   void Discard();
 
   // True from a successful Open until Commit or Discard.
-  bool is_open() const { return file_ != nullptr; }
+  bool isOpen() const { return file_ != nullptr; }
   // Empty when writing in place or when nothing is open.
-  const std::string& temporary_path() const { return temporary_; }
+  const std::string& temporaryPath() const { return temporary_; }
   // The file that the download replaces or writes: the target, or the
   // file its links name.
   const std::string& destination() const { return destination_; }
@@ -65,7 +65,7 @@ class DownloadFile {
   std::string destination_;
   std::string temporary_;
   std::FILE* file_ = nullptr;
-  bool in_place_ = false;
+  bool inPlace_ = false;
   std::unique_ptr<char[]> buffer_;  // the stream's own buffer
 };
 

@@ -35,7 +35,7 @@ TEST(DownloadFile, ReplacesTheTargetOnlyOnCommit) {
   {
     DownloadFile file(target);
     ASSERT_TRUE(file.Open());
-    EXPECT_EQ(file.temporary_path().find(dir.path("").string()), 0u);  // same folder
+    EXPECT_EQ(file.temporaryPath().find(dir.path("").string()), 0u);  // same folder
     ASSERT_TRUE(file.Write(reinterpret_cast<const std::uint8_t*>("partial"), 7));
     EXPECT_EQ(ReadBytes(target), "earlier");
   }  // dropped uncommitted
@@ -52,13 +52,13 @@ TEST(DownloadFile, ReplacesTheTargetOnlyOnCommit) {
 
 TEST(DownloadFile, FailsWithoutLeavingAnything) {
   ScratchFolder dir;
-  DownloadFile missing_folder(dir.path("no/such/folder.cfg").string());
-  EXPECT_FALSE(missing_folder.Open());
+  DownloadFile missingFolder(dir.path("no/such/folder.cfg").string());
+  EXPECT_FALSE(missingFolder.Open());
 
   // A folder is no regular file: it is opened in place, which fails.
   std::filesystem::create_directory(dir.path("taken"));
-  DownloadFile onto_folder(dir.path("taken").string());
-  EXPECT_FALSE(onto_folder.Open());
+  DownloadFile ontoFolder(dir.path("taken").string());
+  EXPECT_FALSE(ontoFolder.Open());
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"taken"});
 }
 
@@ -69,7 +69,7 @@ TEST(DownloadFile, KeepsThePermissionsOfTheEarlierFile) {
   ASSERT_EQ(chmod(target.c_str(), 0600), 0);
   DownloadFile file(target);
   ASSERT_TRUE(file.Open());
-  EXPECT_EQ(ModeOf(file.temporary_path()), 0600u);  // before any data are in it
+  EXPECT_EQ(ModeOf(file.temporaryPath()), 0600u);  // before any data are in it
   ASSERT_TRUE(WriteText(file, "new"));
   ASSERT_TRUE(file.Commit());
   EXPECT_EQ(ReadBytes(target), "new");
@@ -95,7 +95,7 @@ TEST(DownloadFile, ReplacesTheFileALinkNamesAndKeepsTheLink) {
   DownloadFile file(link);
   ASSERT_TRUE(file.Open());
   EXPECT_EQ(file.destination(), dir.path("").string() + "kept/unit.cfg");
-  EXPECT_EQ(file.temporary_path().find(dir.path("kept").string()), 0u);  // beside the real file
+  EXPECT_EQ(file.temporaryPath().find(dir.path("kept").string()), 0u);  // beside the real file
   ASSERT_TRUE(WriteText(file, "new"));
   ASSERT_TRUE(file.Commit());
   EXPECT_TRUE(std::filesystem::is_symlink(link));
@@ -127,7 +127,7 @@ TEST(DownloadFile, ANamedPipeIsWrittenInPlace) {
   {
     DownloadFile file(pipe);
     ASSERT_TRUE(file.Open());
-    EXPECT_EQ(file.temporary_path(), "");
+    EXPECT_EQ(file.temporaryPath(), "");
     std::string data(100000, 'p');
     ASSERT_TRUE(WriteText(file, data));
     ASSERT_TRUE(file.Commit());

@@ -20,10 +20,10 @@ const char* Heading(int target, int phase) {
 
 void ShowFlashProgress(Connection& connection, Progress& progress) {
   std::array<std::uint8_t, kDataBlockSize> block;
-  enum { kNothing, kProgressShown, kTextShown } last_output = kNothing;
-  int last_target = -1;
-  int last_phase = -1;
-  bool heading_shown = false;
+  enum { kNothing, kProgressShown, kTextShown } lastOutput = kNothing;
+  int lastTarget = -1;
+  int lastPhase = -1;
+  bool headingShown = false;
 
   auto receive = [&] { return connection.ReceiveExact(block.data(), block.size()); };
   if (!receive()) return;
@@ -34,24 +34,24 @@ void ShowFlashProgress(Connection& connection, Progress& progress) {
     if (message.kind == FlashMessage::kDone) break;
     if (message.kind == FlashMessage::kProgress) {
       progress.SetTotal(static_cast<std::uint32_t>(message.total));
-      if (message.target != last_target || message.phase != last_phase) {
-        if (heading_shown) std::printf("\n\n");
+      if (message.target != lastTarget || message.phase != lastPhase) {
+        if (headingShown) std::printf("\n\n");
         std::printf("%s\n", Heading(message.target, message.phase));
-        heading_shown = true;
+        headingShown = true;
       }
       progress.ShowProgress(static_cast<std::uint32_t>(message.done));
-      last_target = message.target;
-      last_phase = message.phase;
-      last_output = kProgressShown;
+      lastTarget = message.target;
+      lastPhase = message.phase;
+      lastOutput = kProgressShown;
     } else {
-      if (heading_shown) std::printf("\n\n");
+      if (headingShown) std::printf("\n\n");
       std::printf("%s\n", message.text.c_str());
-      last_output = kTextShown;
+      lastOutput = kTextShown;
     }
     if (!receive()) break;
   }
-  if (last_output == kProgressShown) std::printf("\n\n");
-  if (last_output == kTextShown) std::printf("\n");
+  if (lastOutput == kProgressShown) std::printf("\n\n");
+  if (lastOutput == kTextShown) std::printf("\n");
 }
 
 bool UploadFirmware(Connection& connection, const std::string& path, std::uint32_t size,

@@ -12,15 +12,15 @@ namespace {
 using testing::PeerEnd;
 using testing::ScriptedPeer;
 
-std::function<void(PeerEnd&)> Messages(std::vector<std::string> texts, bool close_early = false) {
+std::function<void(PeerEnd&)> Messages(std::vector<std::string> texts, bool closeEarly = false) {
   return [=](PeerEnd& peer) {
     for (const auto& t : texts) peer.SendBlock(t, 0);  // length is not consulted
-    if (close_early) peer.Close();
+    if (closeEarly) peer.Close();
   };
 }
 
-std::string Display(std::vector<std::string> texts, bool close_early = false) {
-  ScriptedPeer peer(Messages(std::move(texts), close_early));
+std::string Display(std::vector<std::string> texts, bool closeEarly = false) {
+  ScriptedPeer peer(Messages(std::move(texts), closeEarly));
   Progress progress;
   ::testing::internal::CaptureStdout();
   ShowFlashProgress(peer.client(), progress);

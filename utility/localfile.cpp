@@ -33,11 +33,11 @@ std::uint64_t FileSize(const std::string& path) {
 }
 
 void TextModeReader::Emit(char c) {
-  ++line_length_;
+  ++lineLength_;
   if (c == '\0') dropping_ = true;
   if (!dropping_) out_ += c;
-  if (c == '\n' || line_length_ == kLineReadSize) {
-    line_length_ = 0;
+  if (c == '\n' || lineLength_ == kLineReadSize) {
+    lineLength_ = 0;
     dropping_ = false;
   }
 }
@@ -45,8 +45,8 @@ void TextModeReader::Emit(char c) {
 bool TextModeReader::Feed(std::string_view bytes) {
   for (char c : bytes) {
     if (ended_) return false;
-    if (pending_cr_) {
-      pending_cr_ = false;
+    if (pendingCr_) {
+      pendingCr_ = false;
       if (c == '\n') {
         Emit('\n');
         continue;
@@ -56,7 +56,7 @@ bool TextModeReader::Feed(std::string_view bytes) {
     if (c == kEndOfText) {
       ended_ = true;
     } else if (c == '\r') {
-      pending_cr_ = true;
+      pendingCr_ = true;
     } else {
       Emit(c);
     }
@@ -65,8 +65,8 @@ bool TextModeReader::Feed(std::string_view bytes) {
 }
 
 void TextModeReader::Finish() {
-  if (pending_cr_) Emit('\r');
-  pending_cr_ = false;
+  if (pendingCr_) Emit('\r');
+  pendingCr_ = false;
 }
 
 std::uint32_t ReadTextFile(const std::string& path, std::string& text) {

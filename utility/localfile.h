@@ -50,10 +50,10 @@ class TextModeReader {
   void Emit(char c);
 
   std::string& out_;
-  bool pending_cr_ = false;
+  bool pendingCr_ = false;
   bool ended_ = false;
   bool dropping_ = false;  // a NUL was seen in the current line
-  int line_length_ = 0;    // characters of the current line read so far
+  int lineLength_ = 0;    // characters of the current line read so far
 };
 
 }  // namespace velkor

@@ -7,28 +7,28 @@
 namespace velkor {
 
 bool Login(Connection& connection, std::string_view password) {
-  std::array<std::uint8_t, kServerHelloSize> hello_bytes;
-  if (!connection.ReceiveExact(hello_bytes.data(), hello_bytes.size())) {
+  std::array<std::uint8_t, kServerHelloSize> helloBytes;
+  if (!connection.ReceiveExact(helloBytes.data(), helloBytes.size())) {
     std::printf("Unable to talk with server\n");
     return false;
   }
-  ServerHello hello = DecodeServerHello(hello_bytes);
+  ServerHello hello = DecodeServerHello(helloBytes);
   if (hello.version != kProtocolVersion) {
     std::printf("Please upgrade your utility to talk to this server.\n");
     return false;
   }
   LoginFrame frame;
   frame.digest = MakePasswordDigest(password, hello.challenge);
-  auto frame_bytes = EncodeLoginFrame(frame);
+  auto frameBytes = EncodeLoginFrame(frame);
   // A failed send shows up as a failed receive just below.
-  connection.SendAll(frame_bytes.data(), frame_bytes.size());
+  connection.SendAll(frameBytes.data(), frameBytes.size());
 
-  std::array<std::uint8_t, kLoginResultSize> result_bytes;
-  if (!connection.ReceiveExact(result_bytes.data(), result_bytes.size())) {
+  std::array<std::uint8_t, kLoginResultSize> resultBytes;
+  if (!connection.ReceiveExact(resultBytes.data(), resultBytes.size())) {
     std::printf("Unable to talk with server\n");
     return false;
   }
-  LoginResult result = DecodeLoginResult(result_bytes);
+  LoginResult result = DecodeLoginResult(resultBytes);
   if (result.tag != kLoginResultTag) {
     std::printf("Communication with server failed\n");
     return false;

@@ -17,10 +17,10 @@ namespace {
 int FinishOutput(int status) {
   bool failed = std::ferror(stdout) != 0;
   failed = std::fflush(stdout) != 0 || failed;
-  bool reader_gone = failed && velkor::OutputReaderGone();
+  bool readerGone = failed && velkor::OutputReaderGone();
   failed = std::fclose(stdout) != 0 || failed;
   if (!failed) return status;
-  if (!reader_gone) std::fputs("velkor: unable to write its output to standard output\n", stderr);
+  if (!readerGone) std::fputs("velkor: unable to write its output to standard output\n", stderr);
   return status == 0 ? 1 : status;
 }
 
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
 
   velkor::ScanOutcome scan = velkor::ScanCommandLine(args, program);
   std::fwrite(scan.output.data(), 1, scan.output.size(), stdout);
-  if (!scan.run) return FinishOutput(scan.exit_code);
+  if (!scan.run) return FinishOutput(scan.exitCode);
 
   return FinishOutput(velkor::RunCommand(scan.command));
 }

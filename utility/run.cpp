@@ -93,7 +93,7 @@ int RunSession(Connection& connection, const ParsedCommand& command, const std::
   if (!action.exchange(work)) return 1;
 
   if (!connection.ReadReply()) return 1;
-  if (download.is_open() && !CommitDownload(download, command.path.value_or(""))) return 1;
+  if (download.isOpen() && !CommitDownload(download, command.path.value_or(""))) return 1;
   if (!output.silent && action.completed) action.completed(command);
   return 0;
 }

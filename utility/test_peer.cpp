@@ -75,7 +75,7 @@ void PeerEnd::Close() {
 ScriptedPeer::ScriptedPeer(std::function<void(PeerEnd&)> script) {
   int fds[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0) std::abort();
-  client_fd_ = fds[0];
+  clientFd_ = fds[0];
   client_ = Connection(fds[0]);
   thread_ = std::thread([script = std::move(script), fd = fds[1]] {
     PeerEnd end(fd);
@@ -84,7 +84,7 @@ ScriptedPeer::ScriptedPeer(std::function<void(PeerEnd&)> script) {
   });
 }
 
-void ScriptedPeer::CloseClientWrites() { ::shutdown(client_fd_, SHUT_WR); }
+void ScriptedPeer::CloseClientWrites() { ::shutdown(clientFd_, SHUT_WR); }
 
 void ScriptedPeer::Join() {
   if (thread_.joinable()) thread_.join();
@@ -92,9 +92,9 @@ void ScriptedPeer::Join() {
 
 ScriptedPeer::~ScriptedPeer() {
   // Closing our end first wakes a script still waiting to read.
-  ::shutdown(client_fd_, SHUT_RDWR);
+  ::shutdown(clientFd_, SHUT_RDWR);
   Join();
-  ::close(client_fd_);
+  ::close(clientFd_);
 }
 
 ScratchFolder::ScratchFolder() {

@@ -51,7 +51,7 @@ class ScriptedPeer {
   void Join();
 
  private:
-  int client_fd_ = -1;
+  int clientFd_ = -1;
   Connection client_{-1};
   std::thread thread_;
 };

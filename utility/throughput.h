@@ -35,16 +35,16 @@ void PrintThroughputLine(const char* direction, std::uint64_t delta);
 template <class Move, class Clock>
 void ThroughputLoop(const char* direction, Move&& move, Clock&& clock) {
   std::uint8_t buffer[kThroughputPiece] = {};
-  std::int64_t last_time = clock();
+  std::int64_t lastTime = clock();
   std::uint64_t total = 0;
-  std::uint64_t last_total = 0;
+  std::uint64_t lastTotal = 0;
   for (;;) {
     if (!move(buffer)) return;
     total += kThroughputPiece;
-    if (clock() > last_time) {
-      last_time = clock();
-      PrintThroughputLine(direction, total - last_total);
-      last_total = total;
+    if (clock() > lastTime) {
+      lastTime = clock();
+      PrintThroughputLine(direction, total - lastTotal);
+      lastTotal = total;
     }
   }
 }

@@ -14,14 +14,14 @@ using ::testing::internal::GetCapturedStdout;
 using testing::PeerEnd;
 using testing::ScriptedPeer;
 
-// Drives the loop with a simulated link: pieces_per_second pieces complete
-// in every second of a clock that reads pieces / pieces_per_second.
-std::string RunSimulated(std::int64_t pieces, std::int64_t pieces_per_second) {
+// Drives the loop with a simulated link: piecesPerSecond pieces complete
+// in every second of a clock that reads pieces / piecesPerSecond.
+std::string RunSimulated(std::int64_t pieces, std::int64_t piecesPerSecond) {
   std::int64_t moved = 0;
   CaptureStdout();
   ThroughputLoop(
       "rx", [&](std::uint8_t*) { return moved++ < pieces; },
-      [&] { return moved / pieces_per_second; });
+      [&] { return moved / piecesPerSecond; });
   return GetCapturedStdout();
 }
 

@@ -32,11 +32,11 @@ class TransferTest : public ::testing::Test {
 
 // Sends the reply announcing `total`, then the given blocks.
 std::function<void(PeerEnd&)> Download(std::uint32_t total, std::vector<std::string> blocks,
-                                       bool close_early = false) {
+                                       bool closeEarly = false) {
   return [=](PeerEnd& peer) {
     peer.SendReply(kStatusOk, total);
     for (const auto& b : blocks) peer.SendBlock(b);
-    if (close_early) peer.Close();
+    if (closeEarly) peer.Close();
   };
 }
 

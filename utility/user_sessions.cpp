@@ -47,8 +47,8 @@ std::string PppRowText(const PppSessionRecord& r) {
   return LeftAligned(r.type, 5) + " " + LeftAligned(r.user, 16) + " " +
          LeftAligned(r.port, 6) + " " + LeftAligned(r.address, 15) +
          FormatText(" rx: %" PRId64 " (%d KB/s), tx: %" PRId64 " (%d KB/s)\n", r.received,
-                static_cast<int>(r.receive_rate / 1024), r.transmitted,
-                static_cast<int>(r.transmit_rate / 1024));
+                static_cast<int>(r.receiveRate / 1024), r.transmitted,
+                static_cast<int>(r.transmitRate / 1024));
 }
 
 std::string HotspotFullText(const HotspotSessionRecord& r, int number) {

@@ -22,9 +22,9 @@ PppSessionRecord PppUser() {
   r.port = "eth1";
   r.address = "10.5.0.12";
   r.received = 5000000000;
-  r.receive_rate = 2048;
+  r.receiveRate = 2048;
   r.transmitted = 123456;
-  r.transmit_rate = 1023;
+  r.transmitRate = 1023;
   return r;
 }
 

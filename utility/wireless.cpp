@@ -59,8 +59,8 @@ std::string IdleText(std::int32_t t) {
   return FormatText("%d:%.2dd", t / 86400, t % 86400 / 3600);
 }
 
-std::string CardInfoText(const CardRecord& card, std::string_view device_name) {
-  std::string device(device_name);
+std::string CardInfoText(const CardRecord& card, std::string_view deviceName) {
+  std::string device(deviceName);
   if (card.present == 0) return device + "  No supported card inserted.\n";
 
   std::string text = FormatText(" with firmware v%d.%d.%d", card.firmware[0], card.firmware[1],
@@ -81,22 +81,22 @@ std::string CardInfoText(const CardRecord& card, std::string_view device_name) {
   text += FormatText("       Mode: %s  Channel: %d  %s: ", mode, card.channel, label) +
           MacText(card.address) + "\n";
 
-  const char* control = card.rate_control != 0 ? "Auto-rate fallback" : "Fixed-rate";
+  const char* control = card.rateControl != 0 ? "Auto-rate fallback" : "Fixed-rate";
   const char* status = card.mode == kModeMaster                            ? "Master"
-                       : (card.link_state == 4 || card.link_state == 6) ? "Associated"
+                       : (card.linkState == 4 || card.linkState == 6) ? "Associated"
                                                                           : "Not Associated";
   text += "       TX Rate: " + RateText(card.rate) + "Mb/s " + control +
           "  Link status: " + status;
   if (card.mode == kModeMaster) text += FormatText("  Clients: %d", card.clients);
   text += "\n";
 
-  text += "       " + FigureText("Signal quality", card.quality, card.quality_max) + "  ";
+  text += "       " + FigureText("Signal quality", card.quality, card.qualityMax) + "  ";
   if (ReportsDbm(card.type)) {
     text += FormatText("Signal level: %ddBm  Signal noise: %ddBm\n", LevelToDbm(card.level),
                    LevelToDbm(card.noise));
   } else {
-    text += FigureText("Signal level", card.level, card.level_max) + "  " +
-            FigureText("Noise level", card.noise, card.noise_max) + "\n";
+    text += FigureText("Signal level", card.level, card.levelMax) + "  " +
+            FigureText("Noise level", card.noise, card.noiseMax) + "\n";
   }
   return text;
 }
@@ -120,9 +120,9 @@ std::string AssociationText(const AssociationRecord& record, const CardRecord& c
   row.Put(19, "]");
   row.Put(21, MacText(record.mac));
   row.Put(39, FormatText("%d.%d.%d.%d", record.ip[0], record.ip[1], record.ip[2], record.ip[3]));
-  bool has_quality =
+  bool hasQuality =
       card.type == kCardOrinoco || card.type == kCardPrism || card.type == kCardAtheros;
-  row.Put(56, has_quality ? FormatText("%2d", record.quality) : "--");
+  row.Put(56, hasQuality ? FormatText("%2d", record.quality) : "--");
   row.Put(59, FormatText("%4d", level(record.signal)));
   row.Put(64, FormatText("%4d", level(record.noise)));
   row.Put(69, RateText(record.rate));
@@ -131,7 +131,7 @@ std::string AssociationText(const AssociationRecord& record, const CardRecord& c
   if (!details) return text;
 
   // The client's own view always converts Prism figures like ORiNOCO ones.
-  auto client_level = [&](std::uint8_t raw) {
+  auto clientLevel = [&](std::uint8_t raw) {
     if (card.type == kCardOrinoco || card.type == kCardPrism) return LevelToDbm(raw);
     return static_cast<int>(raw);
   };
@@ -141,10 +141,10 @@ std::string AssociationText(const AssociationRecord& record, const CardRecord& c
   more.Put(23, "tx:");
   more.Put(27, FormatText("%14" PRId64, record.transmitted));
   more.Put(43, "client-side:");
-  int margin = std::min(static_cast<int>(record.client_signal) - record.client_noise, 92);
+  int margin = std::min(static_cast<int>(record.clientSignal) - record.clientNoise, 92);
   more.Put(56, FormatText("%2d", margin));
-  more.Put(59, FormatText("%4d", client_level(record.client_signal)));
-  more.Put(64, FormatText("%4d", client_level(record.client_noise)));
+  more.Put(59, FormatText("%4d", clientLevel(record.clientSignal)));
+  more.Put(64, FormatText("%4d", clientLevel(record.clientNoise)));
   return text + more.Full() + "\n";
 }
 
@@ -160,12 +160,12 @@ bool ShowCardInfo(Connection& connection, std::string_view device) {
   return true;
 }
 
-bool ShowAssociations(Connection& connection, std::string_view device_name,
+bool ShowAssociations(Connection& connection, std::string_view deviceName,
                       std::uint32_t index, bool details) {
-  std::array<std::uint8_t, kCardRecordSize> card_bytes;
-  if (!connection.ReceiveExact(card_bytes.data(), card_bytes.size())) return false;
-  CardRecord card = DecodeCardRecord(card_bytes);
-  std::string device(device_name);
+  std::array<std::uint8_t, kCardRecordSize> cardBytes;
+  if (!connection.ReceiveExact(cardBytes.data(), cardBytes.size())) return false;
+  CardRecord card = DecodeCardRecord(cardBytes);
+  std::string device(deviceName);
   if (card.present == 0) {
     std::printf("%s  No supported card inserted in socket.\n", device.c_str());
     return false;

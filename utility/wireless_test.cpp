@@ -29,7 +29,7 @@ CardRecord AtherosMaster() {
   card.essid = "lab-ap";
   card.channel = 36;
   card.rate = 110;
-  card.rate_control = 1;
+  card.rateControl = 1;
   card.quality = 45;
   card.level = 100;
   card.noise = 60;
@@ -50,11 +50,11 @@ CardRecord PrismClient() {
   card.nickname = "cpe-17";
   card.channel = 6;
   card.rate = 55;
-  card.link_state = 6;
+  card.linkState = 6;
   card.quality = 80;
-  card.quality_max = 92;
+  card.qualityMax = 92;
   card.level = 180;
-  card.level_max = 255;
+  card.levelMax = 255;
   card.noise = 20;
   card.miles = 3;  // not shown for Prism cards
   return card;
@@ -67,8 +67,8 @@ AssociationRecord Station() {
   r.quality = 45;
   r.signal = 60;
   r.noise = 20;
-  r.client_signal = 70;
-  r.client_noise = 20;
+  r.clientSignal = 70;
+  r.clientNoise = 20;
   r.rate = 110;
   r.ip = {10, 42, 23, 17};
   r.received = 5000000000;
@@ -98,7 +98,7 @@ TEST(CardInfo, PrismClientShowsRawFiguresWithTheirMaximums) {
 TEST(CardInfo, ModeAndStatusWords) {
   CardRecord card = PrismClient();
   card.mode = kModeAdHoc;
-  card.link_state = 5;
+  card.linkState = 5;
   card.variant = 0;
   std::string text = CardInfoText(card, "wlan2");
   EXPECT_NE(text.find("Intersil Prism II with"), std::string::npos);
@@ -106,7 +106,7 @@ TEST(CardInfo, ModeAndStatusWords) {
   EXPECT_NE(text.find("Link status: Not Associated\n"), std::string::npos);
 
   card.mode = 7;  // anything unknown reads as an access point, but not "Master"
-  card.link_state = 4;
+  card.linkState = 4;
   text = CardInfoText(card, "wlan2");
   EXPECT_NE(text.find("Mode: Master AP  Channel: 6  Access Point:"), std::string::npos);
   EXPECT_NE(text.find("Link status: Associated\n"), std::string::npos);
@@ -170,8 +170,8 @@ TEST(Levels, IdleTextsAtTheirBoundaries) {
 }
 
 TEST(FormatText, KeepsLongTexts) {
-  std::string long_text(1000, 'x');
-  EXPECT_EQ(FormatText("[%s] %d", long_text.c_str(), -7), "[" + long_text + "] -7");
+  std::string longText(1000, 'x');
+  EXPECT_EQ(FormatText("[%s] %d", longText.c_str(), -7), "[" + longText + "] -7");
   EXPECT_EQ(FormatText("%s", ""), "");
 }
 
@@ -252,8 +252,8 @@ TEST(AssociationRow, DetailsRowShowsTenDigitCounterAndClientSide) {
 
 TEST(AssociationRow, ClientSideMarginIsLimitedAndPrismUsesDbm) {
   AssociationRecord r = Station();
-  r.client_signal = 130;
-  r.client_noise = 10;
+  r.clientSignal = 130;
+  r.clientNoise = 10;
   CardRecord card = AtherosMaster();
   card.type = kCardPrism;  // client side converts like ORiNOCO, not like the S column
   std::string text = AssociationText(r, card, 1, true);

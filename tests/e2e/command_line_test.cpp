@@ -20,27 +20,27 @@ TEST(CommandLine, UsageTextByteForByte) {
   for (auto args : std::vector<std::vector<std::string>>{{}, {"10.0.0.1"}, {"10.0.0.1", "pw"},
                                                          {"10.0.0.1", "-s"}}) {
     RunResult r = RunVelkor(args);
-    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, usage);
     EXPECT_EQ(r.err, "");
   }
   RunResult unknown = RunVelkor({"10.0.0.1", "pw", "-x"});
-  EXPECT_EQ(unknown.exit_code, 0);
+  EXPECT_EQ(unknown.exitCode, 0);
   EXPECT_EQ(unknown.out, "Unknown parameter: -x\n\n" + usage);
 }
 
 TEST(CommandLine, ArgumentErrorsEndWithOneBeforeAnyNetworkActivity) {
   RunResult r = RunVelkor({"10.0.0.1", "pw", "-sysinfo", "-ai", "wlan1", "257"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Please specify an association index between 1 and 256\n");
   RunResult p = RunVelkor({"10.0.0.1", "pw", "-sysinfo", "-p"});
-  EXPECT_EQ(p.exit_code, 1);
+  EXPECT_EQ(p.exitCode, 1);
   EXPECT_EQ(p.out, "Please specify a port number.\n");
 }
 
 TEST(CommandLine, UnresolvableServer) {
   RunResult r = RunVelkor({"255.255.255.255", "pw", "-sysinfo"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "unable to resolve address\n");
 }
 
@@ -55,7 +55,7 @@ TEST(CommandLine, RefusedConnectionIsReportedOnBothStreams) {
   ASSERT_EQ(getsockname(holder, reinterpret_cast<sockaddr*>(&address), &size), 0);
   RunResult r = RunVelkor({"127.0.0.1", "pw", "-sysinfo", "-p", std::to_string(ntohs(address.sin_port))});
   close(holder);
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Failed to connect to server\n");
   EXPECT_EQ(r.err, "connect(): Connection refused\n");
 }
@@ -63,8 +63,8 @@ TEST(CommandLine, RefusedConnectionIsReportedOnBothStreams) {
 TEST(CommandLine, MissingPasswordWithoutTerminalNeverRunsOn) {
   bool connected = false;
   ScriptedPeer peer([&](PeerLink&) { connected = true; });
-  RunResult r = RunVelkor({"127.0.0.1", "-sysinfo", "-p", peer.port_text()});
-  EXPECT_EQ(r.exit_code, 1);
+  RunResult r = RunVelkor({"127.0.0.1", "-sysinfo", "-p", peer.portText()});
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out,
             "There is no terminal to ask for the password on: give it on the command line.\n");
   EXPECT_FALSE(connected);
@@ -83,7 +83,7 @@ TEST(PasswordPrompt, TypedPasswordIsNotEchoedAndLogsIn) {
     link.SendReply(1);
     link.SendReply(1);
   });
-  PtyProcess velkor({VelkorPath(), "127.0.0.1", "-p", peer.port_text(), "-reboot"});
+  PtyProcess velkor({VelkorPath(), "127.0.0.1", "-p", peer.portText(), "-reboot"});
   velkor.ReadUntil("Enter password: ");
   EXPECT_FALSE(velkor.Settings().c_lflag & ECHO);
   velkor.Write("Secret1\n");

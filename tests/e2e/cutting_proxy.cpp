@@ -34,7 +34,7 @@ bool SendAll(int fd, const std::uint8_t* data, std::size_t count) {
 
 }  // namespace
 
-CuttingProxy::CuttingProxy(std::uint16_t server_port) : server_port_(server_port) {
+CuttingProxy::CuttingProxy(std::uint16_t serverPort) : serverPort_(serverPort) {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in at = Loopback(0);
   ::bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at);
@@ -79,7 +79,7 @@ void CuttingProxy::Run() {
       ++accepted_;
     }
     int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in to = Loopback(server_port_);
+    sockaddr_in to = Loopback(serverPort_);
     if (::connect(server, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) Relay(client, server);
     ::close(server);
     ::close(client);
@@ -111,7 +111,7 @@ void CuttingProxy::Relay(int client, int server) {
       int from = side == 0 ? client : server;
       int to = side == 0 ? server : client;
       Direction way = side == 0 ? Direction::kToServer : Direction::kToClient;
-      std::uint64_t& count = way == Direction::kToServer ? counts.to_server : counts.to_client;
+      std::uint64_t& count = way == Direction::kToServer ? counts.toServer : counts.toClient;
       ssize_t n = ::recv(from, buffer, sizeof buffer, 0);
       if (n <= 0) {
         open = false;

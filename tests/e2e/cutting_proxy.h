@@ -15,13 +15,13 @@ namespace e2e {
 enum class Direction { kToClient, kToServer };
 
 struct ByteCounts {
-  std::uint64_t to_client = 0;
-  std::uint64_t to_server = 0;
+  std::uint64_t toClient = 0;
+  std::uint64_t toServer = 0;
 };
 
 class CuttingProxy {
  public:
-  explicit CuttingProxy(std::uint16_t server_port);
+  explicit CuttingProxy(std::uint16_t serverPort);
   ~CuttingProxy();
   CuttingProxy(const CuttingProxy&) = delete;
   CuttingProxy& operator=(const CuttingProxy&) = delete;
@@ -39,7 +39,7 @@ class CuttingProxy {
   void Run();
   void Relay(int client, int server);
 
-  std::uint16_t server_port_;
+  std::uint16_t serverPort_;
   int listener_ = -1;
   int wake_[2] = {-1, -1};
   std::uint16_t port_ = 0;

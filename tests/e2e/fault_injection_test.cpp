@@ -83,19 +83,19 @@ TEST_P(FaultInjection, EveryCutEndsAsAFailure) {
   prepare();
   proxy.NoCut();
   RunResult whole = VelkorAgainst(proxy.port(), options());
-  ASSERT_EQ(whole.exit_code, 0) << action.name << "\n" << whole.out;
+  ASSERT_EQ(whole.exitCode, 0) << action.name << "\n" << whole.out;
   ByteCounts total = proxy.LastCounts();
-  ASSERT_GT(total.to_client, 0u);
+  ASSERT_GT(total.toClient, 0u);
 
   // The frames before the first block: hello, login result and the first
   // reply one way; login frame and request the other.
-  const std::uint64_t client_frames =
+  const std::uint64_t clientFrames =
       protocol::kServerHelloSize + protocol::kLoginResultSize + protocol::kReplyFrameSize;
-  const std::uint64_t server_frames = protocol::kLoginFrameSize + protocol::kRequestFrameSize;
+  const std::uint64_t serverFrames = protocol::kLoginFrameSize + protocol::kRequestFrameSize;
   int runs = 0;
   for (Direction direction : {Direction::kToClient, Direction::kToServer}) {
-    std::uint64_t size = direction == Direction::kToClient ? total.to_client : total.to_server;
-    std::uint64_t frames = direction == Direction::kToClient ? client_frames : server_frames;
+    std::uint64_t size = direction == Direction::kToClient ? total.toClient : total.toServer;
+    std::uint64_t frames = direction == Direction::kToClient ? clientFrames : serverFrames;
     for (std::uint64_t cut : Offsets(size, frames, dense)) {
       prepare();
       proxy.SetCut(direction, cut);
@@ -106,8 +106,8 @@ TEST_P(FaultInjection, EveryCutEndsAsAFailure) {
       std::string where = std::string(action.name) +
                           (direction == Direction::kToClient ? " to the client" : " to the server") +
                           " cut after " + std::to_string(cut) + " of " + std::to_string(size);
-      EXPECT_EQ(r.exit_code, 1) << where << "\n" << r.out;
-      EXPECT_FALSE(r.timed_out) << where;
+      EXPECT_EQ(r.exitCode, 1) << where << "\n" << r.out;
+      EXPECT_FALSE(r.timedOut) << where;
       EXPECT_LT(took, std::chrono::seconds(5)) << where;
       EXPECT_EQ(r.out.find("Operation has completed successfuly."), std::string::npos) << where;
       if (action.download) {

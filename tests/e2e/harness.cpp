@@ -67,8 +67,8 @@ std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
 
 RunResult RunProgram(const std::vector<std::string>& argv, const RunOptions& options) {
   RunResult result;
-  int in_pipe[2], out_pipe[2], err_pipe[2];
-  if (pipe2(in_pipe, O_CLOEXEC) || pipe2(out_pipe, O_CLOEXEC) || pipe2(err_pipe, O_CLOEXEC)) {
+  int inPipe[2], outPipe[2], errPipe[2];
+  if (pipe2(inPipe, O_CLOEXEC) || pipe2(outPipe, O_CLOEXEC) || pipe2(errPipe, O_CLOEXEC)) {
     ADD_FAILURE() << "pipe: " << std::strerror(errno);
     return result;
   }
@@ -77,32 +77,32 @@ RunResult RunProgram(const std::vector<std::string>& argv, const RunOptions& opt
   pid_t pid = fork();
   if (pid == 0) {
     setsid();  // no controlling terminal
-    dup2(in_pipe[0], 0);
-    dup2(out_pipe[1], 1);
-    dup2(err_pipe[1], 2);
+    dup2(inPipe[0], 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
     if (cwd && chdir(cwd) != 0) _exit(126);
     execv(args[0], args.data());
     _exit(127);
   }
-  close(in_pipe[0]);
-  close(out_pipe[1]);
-  close(err_pipe[1]);
+  close(inPipe[0]);
+  close(outPipe[1]);
+  close(errPipe[1]);
   if (!options.input.empty()) {
     signal(SIGPIPE, SIG_IGN);
-    ssize_t ignored = write(in_pipe[1], options.input.data(), options.input.size());
+    ssize_t ignored = write(inPipe[1], options.input.data(), options.input.size());
     (void)ignored;
   }
-  close(in_pipe[1]);
+  close(inPipe[1]);
 
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeout_ms);
-  pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeoutMs);
+  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
-  int open_count = 2;
-  while (open_count > 0) {
+  int openCount = 2;
+  while (openCount > 0) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     deadline - std::chrono::steady_clock::now()).count();
     if (left <= 0) {
-      result.timed_out = true;
+      result.timedOut = true;
       kill(pid, SIGKILL);
       break;
     }
@@ -116,7 +116,7 @@ RunResult RunProgram(const std::vector<std::string>& argv, const RunOptions& opt
       } else {
         close(fds[i].fd);
         fds[i].fd = -1;
-        --open_count;
+        --openCount;
       }
     }
   }
@@ -124,7 +124,7 @@ RunResult RunProgram(const std::vector<std::string>& argv, const RunOptions& opt
     if (f.fd >= 0) close(f.fd);
   int status = 0;
   waitpid(pid, &status, 0);
-  result.exit_code = ExitCodeOf(status);
+  result.exitCode = ExitCodeOf(status);
   return result;
 }
 
@@ -188,7 +188,7 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ignored);
 }
 
-Unitsim::Unitsim(const std::string& description, std::vector<std::string> extra_args) {
+Unitsim::Unitsim(const std::string& description, std::vector<std::string> extraArgs) {
   if (UnitsimPath().empty()) {
     ADD_FAILURE() << "unitsim is not part of this build";
     return;
@@ -198,13 +198,13 @@ Unitsim::Unitsim(const std::string& description, std::vector<std::string> extra_
                                    "--port",       "0",            "--ready-file",
                                    dir_.File("ready"), "--log",    dir_.File("log"),
                                    "--state",      dir_.File("state")};
-  argv.insert(argv.end(), extra_args.begin(), extra_args.end());
+  argv.insert(argv.end(), extraArgs.begin(), extraArgs.end());
   argv.push_back(dir_.File("unit.toml"));
   std::vector<char*> args = ArgvPointers(argv);
-  std::string err_path = dir_.File("stderr");
+  std::string errPath = dir_.File("stderr");
   pid_ = fork();
   if (pid_ == 0) {
-    int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int null = open("/dev/null", O_RDWR);
     dup2(null, 0);
     dup2(null, 1);
@@ -224,12 +224,12 @@ Unitsim::Unitsim(const std::string& description, std::vector<std::string> extra_
     int status;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
-      ADD_FAILURE() << "unitsim ended at start: " << ReadFile(err_path);
+      ADD_FAILURE() << "unitsim ended at start: " << ReadFile(errPath);
       return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  ADD_FAILURE() << "unitsim did not become ready: " << ReadFile(err_path);
+  ADD_FAILURE() << "unitsim did not become ready: " << ReadFile(errPath);
 }
 
 void Unitsim::Stop() {

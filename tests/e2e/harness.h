@@ -21,15 +21,15 @@ bool FileExists(const std::string& path);
 
 struct RunOptions {
   std::string input;      // written to standard input, which is then closed
-  int timeout_ms = 30000;  // the child is killed after this
+  int timeoutMs = 30000;  // the child is killed after this
   std::string cwd;         // empty: the test's own
 };
 
 struct RunResult {
-  int exit_code = -1;  // 0-255, or 128 + signal
+  int exitCode = -1;  // 0-255, or 128 + signal
   std::string out;
   std::string err;
-  bool timed_out = false;
+  bool timedOut = false;
 };
 
 // Starts argv in a new session without a controlling terminal.
@@ -65,13 +65,13 @@ class TempDir {
 // A simulated unit serving a description on 127.0.0.1 and a free port.
 class Unitsim {
  public:
-  explicit Unitsim(const std::string& description, std::vector<std::string> extra_args = {});
+  explicit Unitsim(const std::string& description, std::vector<std::string> extraArgs = {});
   ~Unitsim();
   Unitsim(const Unitsim&) = delete;
   Unitsim& operator=(const Unitsim&) = delete;
 
   std::uint16_t port() const { return port_; }
-  std::string port_text() const { return std::to_string(port_); }
+  std::string portText() const { return std::to_string(port_); }
   const std::string& folder() const { return dir_.path(); }
   std::string Log() const;
   // Stops the server and waits for it.

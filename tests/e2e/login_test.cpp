@@ -11,14 +11,14 @@ namespace {
 TEST(Login, ShortHello) {
   ScriptedPeer peer([](PeerLink& link) { link.Send(std::string(34, 'h')); });
   RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Unable to talk with server\n");
 }
 
 TEST(Login, NewerProtocolVersionIsRefused) {
   ScriptedPeer peer([](PeerLink& link) { link.SendHello(0x0103); });
   RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Please upgrade your utility to talk to this server.\n");
 }
 
@@ -29,7 +29,7 @@ TEST(Login, ConnectionClosedBeforeTheVerdict) {
     link.Send(std::string("\x01\x01", 2));
   });
   RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Unable to talk with server\n");
 }
 
@@ -40,7 +40,7 @@ TEST(Login, WrongResultTag) {
     link.SendLoginResult(1, 0x0102);
   });
   RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Communication with server failed\n");
 }
 
@@ -51,7 +51,7 @@ TEST(Login, VerdictZeroIsAWrongPassword) {
     link.SendLoginResult(0);
   });
   RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Invalid password\n");
 }
 
@@ -74,7 +74,7 @@ TEST(Login, AnyOtherVerdictIsAcceptedAndHelloMayComeInPieces) {
     link.SendReply(1, 0);
   });
   RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
   ASSERT_TRUE(login);
   EXPECT_EQ(login->version, protocol::kProtocolVersion);

@@ -58,15 +58,15 @@ TEST(OutputErrors, AReportIntoAFullOutputFails) {
 // whether the broken pipe ends velkor by its signal or fails its writes.
 TEST(OutputErrors, AClosedPipeEndsTheRunWithoutAMessage) {
   Unitsim unit(UnitDescription());
-  for (const char* pipe_signal : {"default", "ignored"}) {
-    std::string ignore = std::string(pipe_signal) == "ignored" ? "trap '' PIPE; " : "";
+  for (const char* pipeSignal : {"default", "ignored"}) {
+    std::string ignore = std::string(pipeSignal) == "ignored" ? "trap '' PIPE; " : "";
     RunResult r = RunProgram({"/bin/bash", "-c",
                               ignore + "\"$0\" 127.0.0.1 BlueOx -p \"$1\" -kernlog | "
                                        "(head -c 1 >/dev/null); echo \"${PIPESTATUS[0]}\"",
-                              VelkorPath(), unit.port_text()});
-    EXPECT_NE(r.out, "0\n") << pipe_signal;
-    EXPECT_NE(r.out, "") << pipe_signal;
-    EXPECT_EQ(r.err, "") << pipe_signal;
+                              VelkorPath(), unit.portText()});
+    EXPECT_NE(r.out, "0\n") << pipeSignal;
+    EXPECT_NE(r.out, "") << pipeSignal;
+    EXPECT_EQ(r.err, "") << pipeSignal;
   }
 }
 
@@ -91,7 +91,7 @@ TEST(DownloadTargets, ANamedPipeGetsTheBytesAndStaysAPipe) {
   });
   RunResult r = VelkorAgainst(peer, {"-d", pipe, "-s"});
   reader.join();
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(read, data);
   struct stat st {};
   ASSERT_EQ(lstat(pipe.c_str(), &st), 0);
@@ -102,7 +102,7 @@ TEST(DownloadTargets, ANamedPipeGetsTheBytesAndStaysAPipe) {
 // A download ended by a signal keeps the earlier file, leaves no temporary
 // file, and the process ends by that signal.
 TEST(DownloadTargets, AnInterruptedDownloadLeavesNothingBehind) {
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
     TempDir dir;
     std::string target = dir.File("unit.cfg");
     WriteFile(target, "yesterday");
@@ -122,11 +122,11 @@ TEST(DownloadTargets, AnInterruptedDownloadLeavesNothingBehind) {
     for (int i = 0; i < 500 && dir.Names().size() < 4; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(dir.Names().size(), 4u);  // err.txt, out.txt, unit.cfg and the temporary file
-    kill(pid, signal_number);
+    kill(pid, signalNumber);
     int status = WaitStatus(pid);
     peer.Join();
-    ASSERT_TRUE(WIFSIGNALED(status)) << signal_number;
-    EXPECT_EQ(WTERMSIG(status), signal_number);
+    ASSERT_TRUE(WIFSIGNALED(status)) << signalNumber;
+    EXPECT_EQ(WTERMSIG(status), signalNumber);
     EXPECT_EQ(ReadFile(target), "yesterday");
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"err.txt", "out.txt", "unit.cfg"}));
   }

@@ -31,8 +31,8 @@ PtyProcess::~PtyProcess() {
   if (master_ >= 0) close(master_);
 }
 
-const std::string& PtyProcess::ReadUntil(const std::string& text, int timeout_ms) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+const std::string& PtyProcess::ReadUntil(const std::string& text, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (seen_.find(text) == std::string::npos) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                     deadline - std::chrono::steady_clock::now()).count();
@@ -52,8 +52,8 @@ void PtyProcess::Write(const std::string& text) {
   (void)ignored;
 }
 
-int PtyProcess::Wait(int timeout_ms) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+int PtyProcess::Wait(int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   int status = 0;
   for (;;) {
     ReadUntil("\x01never\x01", 20);  // keep draining the terminal

@@ -18,10 +18,10 @@ class PtyProcess {
 
   // Reads until text has appeared in everything read so far, or the time
   // is up; gives everything read so far.
-  const std::string& ReadUntil(const std::string& text, int timeout_ms = 10000);
+  const std::string& ReadUntil(const std::string& text, int timeoutMs = 10000);
   void Write(const std::string& text);
   // Waits for the exit and gives the exit code (128 + signal when killed).
-  int Wait(int timeout_ms = 10000);
+  int Wait(int timeoutMs = 10000);
   // Terminal settings of the child's side, as they are now.
   termios Settings() const;
   const std::string& screen() const { return seen_; }

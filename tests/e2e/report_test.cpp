@@ -20,7 +20,7 @@ TEST(Report, BlocksArePrintedBackToBack) {
       },
       &request);
   RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, text + "Operation has completed successfuly.\n");
   ASSERT_TRUE(request);
   EXPECT_EQ(request->action, protocol::kActionSystemInfo);
@@ -34,7 +34,7 @@ TEST(Report, SilentModeKeepsTheReportAndDropsTheCompletionLine) {
     link.SendReply(1);
   });
   RunResult r = VelkorAgainst(peer, {"-kernlog", "-s"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "kernel");
 }
 
@@ -44,7 +44,7 @@ TEST(Report, EmptyReportGoesStraightToTheFinalReply) {
     link.SendReply(1);
   });
   RunResult r = VelkorAgainst(peer, {"-kernlog"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
 }
 
@@ -56,7 +56,7 @@ TEST(Report, ZeroByteEndsThePrintedPartOfABlock) {
     link.SendReply(1);
   });
   RunResult r = VelkorAgainst(peer, {"-sysinfo", "-s"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "abcxyz");
 }
 
@@ -70,7 +70,7 @@ TEST(Report, BrokenConnectionMidReport) {
     std::vector<std::string> options = {"-sysinfo"};
     if (silent) options.push_back("-s");
     RunResult r = VelkorAgainst(peer, options);
-    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, std::string(1460, 'r') + (silent ? "" : "\n\n") +
                          "Connection to server was broken, unable to get report.\n\n");
   }
@@ -102,9 +102,9 @@ TEST(Report, MalformedBlocksCountAsABrokenConnection) {
       c.blocks(link);
     });
     RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-    EXPECT_EQ(r.exit_code, 1) << c.name;
+    EXPECT_EQ(r.exitCode, 1) << c.name;
     EXPECT_EQ(r.out, c.printed + broken) << c.name;
-    EXPECT_FALSE(r.timed_out) << c.name;
+    EXPECT_FALSE(r.timedOut) << c.name;
   }
 }
 
@@ -117,7 +117,7 @@ TEST(Report, ServerErrorStatuses) {
                  Case{9, "Unknown error 9"}}) {
     ScriptedPeer peer = LoggedInPeer([&](PeerLink& link) { link.SendReply(c.status, 77); });
     RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, std::string("Server reported an error: ") + c.text + "\n");
   }
 }
@@ -129,7 +129,7 @@ TEST(Report, ServerGoneBeforeTheFinalReply) {
     link.Send(std::string("\x04\x01", 2));  // a short reply
   });
   RunResult r = VelkorAgainst(peer, {"-sysinfo"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "okFailed to get a responce from the server.\n");
 }
 
@@ -156,26 +156,26 @@ class ReportFromUnit : public UnitsimTest<> {};
 TEST_F(ReportFromUnit, SystemInformationAndKernelLog) {
   Unitsim unit(kUnit);
   RunResult info = VelkorAgainst(unit, {"-sysinfo"});
-  EXPECT_EQ(info.exit_code, 0);
+  EXPECT_EQ(info.exitCode, 0);
   EXPECT_EQ(info.out,
             "System information\nUnit 2.5.1 build 4711 [ARX-200]\nName: e2e-ap\n"
             "Operation has completed successfuly.\n");
   RunResult log = VelkorAgainst(unit, {"-KERNLOG", "-s"});
-  EXPECT_EQ(log.exit_code, 0);
+  EXPECT_EQ(log.exitCode, 0);
   EXPECT_EQ(log.out, "<6>boot: ARX-200 ready\n");
 }
 
 TEST_F(ReportFromUnit, WrongPassword) {
   Unitsim unit(kUnit);
-  RunResult r = RunVelkor({"127.0.0.1", "blueox", "-p", unit.port_text(), "-sysinfo"});
-  EXPECT_EQ(r.exit_code, 1);
+  RunResult r = RunVelkor({"127.0.0.1", "blueox", "-p", unit.portText(), "-sysinfo"});
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Invalid password\n");
 }
 
 TEST_F(ReportFromUnit, ApplyAndRebootWithoutAction) {
   Unitsim unit(kUnit);
   RunResult r = VelkorAgainst(unit, {"-a"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
 }
 

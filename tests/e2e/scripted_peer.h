@@ -57,7 +57,7 @@ class ScriptedPeer {
   ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
   std::uint16_t port() const { return port_; }
-  std::string port_text() const { return std::to_string(port_); }
+  std::string portText() const { return std::to_string(port_); }
   // Waits for the script to end.
   void Join();
 

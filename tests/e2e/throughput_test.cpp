@@ -13,9 +13,9 @@ namespace {
 constexpr const char* kNoReply = "Failed to get a responce from the server.\n";
 
 // Streams pieces for the given time, then closes.
-void Stream(PeerLink& link, std::chrono::milliseconds how_long) {
+void Stream(PeerLink& link, std::chrono::milliseconds howLong) {
   std::string chunk(10000, 'x');
-  auto end = std::chrono::steady_clock::now() + how_long;
+  auto end = std::chrono::steady_clock::now() + howLong;
   while (std::chrono::steady_clock::now() < end) {
     if (!link.Send(chunk)) return;
   }
@@ -30,7 +30,7 @@ TEST(Throughput, ReceiveEndsWhenTheServerCloses) {
       },
       &request);
   RunResult r = VelkorAgainst(peer, {"-rx"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.out.ends_with(kNoReply)) << r.out;
   ASSERT_TRUE(request);
   EXPECT_EQ(request->action, protocol::kActionReceiveThroughput);
@@ -45,7 +45,7 @@ TEST(Throughput, TransmitEndsAsAFailedSendWhenTheServerCloses) {
   });
   RunResult r = VelkorAgainst(peer, {"-tx"});
   EXPECT_EQ(taken, 200000u);
-  EXPECT_EQ(r.exit_code, 1);  // not killed by a broken pipe
+  EXPECT_EQ(r.exitCode, 1);  // not killed by a broken pipe
   EXPECT_TRUE(r.out.ends_with(kNoReply)) << r.out;
 }
 
@@ -56,7 +56,7 @@ TEST(Throughput, RateLineShowsInSilentMode) {
     Stream(link, std::chrono::milliseconds(2200));
   });
   RunResult r = VelkorAgainst(peer, {"-rx", "-s"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.out.starts_with("rx rate: ")) << r.out;
   EXPECT_NE(r.out.find(" KB/sec  (Press Ctrl-C to exit)   \r"), std::string::npos);
   EXPECT_TRUE(r.out.ends_with(std::string("   \r") + kNoReply));
@@ -66,7 +66,7 @@ TEST(Throughput, RateLineShowsInSilentMode) {
 TEST(Throughput, RefusedRequestEndsBeforeTheLoop) {
   ScriptedPeer peer = LoggedInPeer([](PeerLink& link) { link.SendReply(4); });
   RunResult r = VelkorAgainst(peer, {"-tx"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Server reported an error: Command not supported\n");
 }
 
@@ -90,9 +90,9 @@ TEST_P(ThroughputWithUnit, RunsUntilTheUnitGoesAway) {
   std::this_thread::sleep_for(std::chrono::milliseconds(2300));
   unit.Stop();
   client.join();
-  EXPECT_EQ(r.exit_code, 1);
-  const std::string line_start = option.substr(1) + " rate: ";
-  EXPECT_TRUE(r.out.starts_with(line_start)) << r.out;
+  EXPECT_EQ(r.exitCode, 1);
+  const std::string lineStart = option.substr(1) + " rate: ";
+  EXPECT_TRUE(r.out.starts_with(lineStart)) << r.out;
   EXPECT_NE(r.out.find("/sec  (Press Ctrl-C to exit)   \r"), std::string::npos) << r.out;
   EXPECT_TRUE(r.out.ends_with(std::string("   \r") + kNoReply)) << r.out;
 }

@@ -23,7 +23,7 @@ TEST(DownloadFault, BrokenAfterTheFirstBlockKeepsTheEarlierBackup) {
     link.SendBlock(std::string(1460, 'n'));
   });
   RunResult r = VelkorAgainst(peer, {"-d", target});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Saving file to: " + target + " (2K in size)\n" + ProgressLine(0, 3000) +
                        ProgressLine(0, 3000) +
                        "\n\nConnection to server was broken, unable to get file.\n\n");
@@ -38,7 +38,7 @@ TEST(DownloadFault, BrokenDownloadLeavesNoFile) {
     link.SendBlock(std::string(1460, 'n'));
   });
   RunResult r = VelkorAgainst(peer, {"-dscr", "fw", dir.File("fw.txt"), "-s"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Connection to server was broken, unable to get file.\n\n");
   EXPECT_TRUE(dir.Names().empty());
 }
@@ -53,7 +53,7 @@ TEST(DownloadFault, ZeroLengthBlock) {
     link.ReceiveRest();
   });
   RunResult r = VelkorAgainst(peer, {"-dpage", "login", target});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Saving file to: " + target + " (0K in size)\n" + ProgressLine(0, 100) +
                        "\n\nConnection to server was broken, unable to get file.\n\n");
   EXPECT_EQ(ReadFile(target), "<html>kept</html>");
@@ -68,7 +68,7 @@ TEST(DownloadFault, BlocksPastTheAnnouncementAreNotWritten) {
     link.SendReply(1);
   });
   RunResult r = VelkorAgainst(peer, {"-support", dir.File("support.bin"), "-s"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(ReadFile(dir.File("support.bin")), std::string(1000, 'a'));
 }
@@ -79,7 +79,7 @@ TEST(DownloadFault, RefusedRequestCreatesNoFile) {
     link.SendReply(5);
   });
   RunResult r = VelkorAgainst(peer, {"-support", dir.File("support.bin")});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Server reported an error: No prepared hard drive found\n");
   EXPECT_TRUE(dir.Names().empty());
 }
@@ -97,8 +97,8 @@ TEST(UploadFault, PeerClosesMidTransfer) {
       },
       &request);
   RunResult r = VelkorAgainst(peer, {"-f", image});
-  EXPECT_FALSE(r.timed_out);
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 1);
   std::string tail = "\n\nConnection with server was broken, file not uploaded.\n\n";
   ASSERT_GE(r.out.size(), tail.size());
   EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
@@ -114,9 +114,9 @@ TEST(UploadFault, FileTooLargeForTheRequestIsRefusedBeforeConnecting) {
   RunResult r;
   {
     ScriptedPeer peer([&](PeerLink&) { connected = true; });
-    r = RunVelkor({"127.0.0.1", "BlueOx", "-p", peer.port_text(), "-f", image});
+    r = RunVelkor({"127.0.0.1", "BlueOx", "-p", peer.portText(), "-f", image});
   }
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "File " + image +
                        " is too large to upload (4294967296 bytes; the largest is 4294967295).\n");
   EXPECT_FALSE(connected);
@@ -124,7 +124,7 @@ TEST(UploadFault, FileTooLargeForTheRequestIsRefusedBeforeConnecting) {
 
 TEST(UploadFault, MissingFile) {
   RunResult r = RunVelkor({"127.0.0.1", "BlueOx", "-u", "/nonexistent/server.dat"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "File /nonexistent/server.dat does not exist.\n");
 }
 
@@ -138,7 +138,7 @@ TEST(FirmwareFault, ConnectionGoneBeforeTheFirstProgressMessage) {
     link.SendReply(1);  // image taken; then the server goes away
   });
   RunResult r = VelkorAgainst(peer, {"-f", image, "-a", "-s"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Failed to get a responce from the server.\n");
 }
 
@@ -158,7 +158,7 @@ TEST(FirmwareFault, ConnectionGoneDuringFlashing) {
       },
       &request);
   RunResult r = VelkorAgainst(peer, {"-f", image, "-a", "-reboot", "-s"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Erasing\nFlashing Firmware:\n" + ProgressLine(0, 8) +
                        "\n\nFailed to get a responce from the server.\n");
 }

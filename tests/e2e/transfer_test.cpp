@@ -61,14 +61,14 @@ TEST_F(TransferToUnit, ConfigurationRoundTrip) {
   std::string config = Binary(3000);
   WriteFile(dir.File("mine.dat"), config);
   RunResult up = VelkorAgainst(unit, {"-u", dir.File("mine.dat")});
-  EXPECT_EQ(up.exit_code, 0);
+  EXPECT_EQ(up.exitCode, 0);
   EXPECT_EQ(up.out, "Sending file: " + dir.File("mine.dat") + " (2K in size)\n" +
                         ProgressLine(0, 3000) + ProgressLine(0, 3000) +
                         ProgressLine(1460, 3000) + ProgressLine(2920, 3000) +
                         ProgressLine(3000, 3000) + "\n\nOperation has completed successfuly.\n");
 
   RunResult down = VelkorAgainst(unit, {"-d", dir.File("back.dat")});
-  EXPECT_EQ(down.exit_code, 0);
+  EXPECT_EQ(down.exitCode, 0);
   EXPECT_EQ(down.out, "Saving file to: " + dir.File("back.dat") + " (2K in size)\n" +
                           ProgressLine(0, 3000) + ProgressLine(0, 3000) +
                           ProgressLine(1460, 3000) + ProgressLine(2920, 3000) +
@@ -80,10 +80,10 @@ TEST_F(TransferToUnit, ScriptsTravelWithLfLineEnds) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("cbq.txt"), "tc qdisc del dev eth0 root\r\ntc qdisc add dev eth0 root\r\n");
   RunResult up = VelkorAgainst(unit, {"-uscr", "CBQ", dir.File("cbq.txt"), "-s"});
-  EXPECT_EQ(up.exit_code, 0);
+  EXPECT_EQ(up.exitCode, 0);
   EXPECT_EQ(up.out, "");
   RunResult down = VelkorAgainst(unit, {"-dscr", "cbq", dir.File("cbq.back"), "-s"});
-  EXPECT_EQ(down.exit_code, 0);
+  EXPECT_EQ(down.exitCode, 0);
   EXPECT_EQ(ReadFile(dir.File("cbq.back")),
             "tc qdisc del dev eth0 root\ntc qdisc add dev eth0 root\n");
   // The other scripts are untouched.
@@ -98,18 +98,18 @@ TEST_F(TransferToUnit, EveryScriptAndPageIsStoredOnItsOwn) {
                                     "splash"};
   for (const auto& s : scripts) {
     WriteFile(dir.File(s), "# " + s + "\n");
-    ASSERT_EQ(VelkorAgainst(unit, {"-uscr", s, dir.File(s), "-s"}).exit_code, 0) << s;
+    ASSERT_EQ(VelkorAgainst(unit, {"-uscr", s, dir.File(s), "-s"}).exitCode, 0) << s;
   }
   for (const auto& p : pages) {
     WriteFile(dir.File(p), "<html>" + p + "</html>\r\n");
-    ASSERT_EQ(VelkorAgainst(unit, {"-upage", p, dir.File(p), "-s"}).exit_code, 0) << p;
+    ASSERT_EQ(VelkorAgainst(unit, {"-upage", p, dir.File(p), "-s"}).exitCode, 0) << p;
   }
   for (const auto& s : scripts) {
-    ASSERT_EQ(VelkorAgainst(unit, {"-dscr", s, dir.File(s + ".back"), "-s"}).exit_code, 0);
+    ASSERT_EQ(VelkorAgainst(unit, {"-dscr", s, dir.File(s + ".back"), "-s"}).exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File(s + ".back")), "# " + s + "\n");
   }
   for (const auto& p : pages) {
-    ASSERT_EQ(VelkorAgainst(unit, {"-dpage", p, dir.File(p + ".back"), "-s"}).exit_code, 0);
+    ASSERT_EQ(VelkorAgainst(unit, {"-dpage", p, dir.File(p + ".back"), "-s"}).exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File(p + ".back")), "<html>" + p + "</html>\n");
   }
 }
@@ -118,16 +118,16 @@ TEST_F(TransferToUnit, UploadsOf1460And1461Bytes) {
   Unitsim unit(kUnit);
   // Hello answer (34), request (42), then one or two 1462-byte blocks.
   WriteFile(dir.File("a"), Binary(1460));
-  ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("a"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("a"), "-s"}).exitCode, 0);
   EXPECT_NE(LastLogLine(unit, "received 1538 bytes").find("received 1538 bytes"),
             std::string::npos)
       << unit.Log();
   WriteFile(dir.File("b"), Binary(1461));
-  ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("b"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("b"), "-s"}).exitCode, 0);
   EXPECT_NE(LastLogLine(unit, "received 3000 bytes").find("received 3000 bytes"),
             std::string::npos)
       << unit.Log();
-  ASSERT_EQ(VelkorAgainst(unit, {"-d", dir.File("b.back"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-d", dir.File("b.back"), "-s"}).exitCode, 0);
   EXPECT_EQ(ReadFile(dir.File("b.back")), Binary(1461));
 }
 
@@ -139,45 +139,45 @@ TEST_F(TransferToUnit, ScriptFilesOfOneMebibyteAndOneByteMore) {
   text += '\n';
   WriteFile(dir.File("max.txt"), text);
   RunResult up = VelkorAgainst(unit, {"-uscr", "proxy", dir.File("max.txt"), "-s"});
-  EXPECT_EQ(up.exit_code, 0);
-  ASSERT_EQ(VelkorAgainst(unit, {"-dscr", "proxy", dir.File("max.back"), "-s"}).exit_code, 0);
+  EXPECT_EQ(up.exitCode, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-dscr", "proxy", dir.File("max.back"), "-s"}).exitCode, 0);
   EXPECT_EQ(ReadFile(dir.File("max.back")), text);
 
   // One byte more: nothing to send, and the unit refuses the empty script;
   // the stored one stays.
   WriteFile(dir.File("over.txt"), text + "x");
   RunResult over = VelkorAgainst(unit, {"-uscr", "proxy", dir.File("over.txt")});
-  EXPECT_EQ(over.exit_code, 1);
+  EXPECT_EQ(over.exitCode, 1);
   EXPECT_EQ(over.out, "Server reported an error: File too small\n");
-  ASSERT_EQ(VelkorAgainst(unit, {"-dscr", "proxy", dir.File("max.back2"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(unit, {"-dscr", "proxy", dir.File("max.back2"), "-s"}).exitCode, 0);
   EXPECT_EQ(ReadFile(dir.File("max.back2")), text);
 }
 
 TEST_F(TransferToUnit, RefusalsCreateNoFile) {
   Unitsim unit(std::string(kUnit) + "support_drive = false\n");
   RunResult support = VelkorAgainst(unit, {"-support", dir.File("support.txt")});
-  EXPECT_EQ(support.exit_code, 1);
+  EXPECT_EQ(support.exitCode, 1);
   EXPECT_EQ(support.out, "Server reported an error: No prepared hard drive found\n");
   EXPECT_FALSE(FileExists(dir.File("support.txt")));
 
   WriteFile(dir.File("big.dat"), Binary(100001));
   RunResult big = VelkorAgainst(unit, {"-u", dir.File("big.dat")});
-  EXPECT_EQ(big.exit_code, 1);
+  EXPECT_EQ(big.exitCode, 1);
   EXPECT_EQ(big.out, "Server reported an error: File too large\n");
   WriteFile(dir.File("small.dat"), Binary(9));
   RunResult small = VelkorAgainst(unit, {"-u", dir.File("small.dat")});
-  EXPECT_EQ(small.exit_code, 1);
+  EXPECT_EQ(small.exitCode, 1);
   EXPECT_EQ(small.out, "Server reported an error: File too small\n");
 
   RunResult page = VelkorAgainst(unit, {"-dpage", "status", dir.File("status.html")});
-  EXPECT_EQ(page.exit_code, 0);
+  EXPECT_EQ(page.exitCode, 0);
   EXPECT_TRUE(FileExists(dir.File("status.html")));
 }
 
 TEST_F(TransferToUnit, SupportFileIsComposed) {
   Unitsim unit(kUnit);
   RunResult r = VelkorAgainst(unit, {"-support", dir.File("support.txt"), "-s"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "");
   std::string support = ReadFile(dir.File("support.txt"));
   EXPECT_EQ(support.find("Support file of e2e-ap (127.0.0.1)\n"), 0u);
@@ -189,10 +189,10 @@ TEST_F(TransferToUnit, StoredFilesSurviveARestart) {
   WriteFile(dir.File("mine.dat"), Binary(5000));
   {
     Unitsim unit(kUnit, {"--state", state.path()});
-    ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("mine.dat"), "-s"}).exit_code, 0);
+    ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("mine.dat"), "-s"}).exitCode, 0);
   }
   Unitsim again(kUnit, {"--state", state.path()});
-  ASSERT_EQ(VelkorAgainst(again, {"-d", dir.File("back.dat"), "-s"}).exit_code, 0);
+  ASSERT_EQ(VelkorAgainst(again, {"-d", dir.File("back.dat"), "-s"}).exitCode, 0);
   EXPECT_EQ(ReadFile(dir.File("back.dat")), Binary(5000));
 }
 
@@ -210,12 +210,12 @@ TEST_F(TransferToUnit, FirmwareWithApplyShowsTheFlashing) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("fw.bin"), Image());
   RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a"});
-  EXPECT_EQ(r.exit_code, 0);
-  std::string upload_end = ProgressLine(5018, 5018) + "\n\n";
-  std::size_t at = r.out.find(upload_end);
+  EXPECT_EQ(r.exitCode, 0);
+  std::string uploadEnd = ProgressLine(5018, 5018) + "\n\n";
+  std::size_t at = r.out.find(uploadEnd);
   ASSERT_NE(at, std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("Sending file: " + dir.File("fw.bin") + " (4K in size)\n"), 0u);
-  EXPECT_EQ(r.out.substr(at + upload_end.size()),
+  EXPECT_EQ(r.out.substr(at + uploadEnd.size()),
             FlashDisplay() + "Operation has completed successfuly.\n");
 
   RunResult info = VelkorAgainst(unit, {"-sysinfo", "-s"});
@@ -226,7 +226,7 @@ TEST_F(TransferToUnit, FirmwareInSilentModeStillShowsTheFlashing) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("fw.bin"), Image());
   RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a", "-s"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, FlashDisplay());
 }
 
@@ -236,7 +236,7 @@ TEST_F(TransferToUnit, FirmwareWithBootRom) {
   Unitsim unit(description + "flash_bootrom = true\n");
   WriteFile(dir.File("fw.bin"), Image());
   RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-apply", "-s"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "Checking image\nImage holds firmware 2.6.0 build 4802\nErasing flash\n"
                    "Flashing Firmware:\n" + ProgressLine(0, 5) + ProgressLine(5, 5) +
                        "\n\nVerifying Firmware:\n" + ProgressLine(0, 5) + ProgressLine(5, 5) +
@@ -250,7 +250,7 @@ TEST_F(TransferToUnit, FirmwareWithoutApply) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("fw.bin"), Image());
   RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin")});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   std::string tail = ProgressLine(5018, 5018) +
                      "\n\nOperation has completed successfuly.\n"
                      "Please select the 'Upgrade Firmware' option on the server to finish.\n";
@@ -259,7 +259,7 @@ TEST_F(TransferToUnit, FirmwareWithoutApply) {
   EXPECT_EQ(VelkorAgainst(unit, {"-sysinfo", "-s"}).out, "Unit 2.5.1 build 4711 [ARX-200]\n");
 
   RunResult silent = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-s"});
-  EXPECT_EQ(silent.exit_code, 0);
+  EXPECT_EQ(silent.exitCode, 0);
   EXPECT_EQ(silent.out, "");
 }
 
@@ -267,14 +267,14 @@ TEST_F(TransferToUnit, FirmwareLimits) {
   Unitsim unit(kUnit);
   WriteFile(dir.File("tiny.bin"), "UNITFW 9 9\n");
   RunResult tiny = VelkorAgainst(unit, {"-f", dir.File("tiny.bin"), "-a"});
-  EXPECT_EQ(tiny.exit_code, 1);
+  EXPECT_EQ(tiny.exitCode, 1);
   EXPECT_EQ(tiny.out, "Server reported an error: File too small\n");
   WriteFile(dir.File("huge.bin"), std::string(200001, 'h'));
   RunResult huge = VelkorAgainst(unit, {"-upgrade", dir.File("huge.bin")});
-  EXPECT_EQ(huge.exit_code, 1);
+  EXPECT_EQ(huge.exitCode, 1);
   EXPECT_EQ(huge.out, "Server reported an error: File too large\n");
   RunResult missing = VelkorAgainst(unit, {"-f", dir.File("none.bin")});
-  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.out, "File " + dir.File("none.bin") + " does not exist.\n");
 }
 
@@ -283,7 +283,7 @@ TEST_F(TransferToUnit, UpgradedVersionSurvivesARestart) {
   WriteFile(dir.File("fw.bin"), Image());
   {
     Unitsim unit(kUnit, {"--state", state.path()});
-    ASSERT_EQ(VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a", "-s"}).exit_code, 0);
+    ASSERT_EQ(VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a", "-s"}).exitCode, 0);
   }
   Unitsim again(kUnit, {"--state", state.path()});
   EXPECT_EQ(VelkorAgainst(again, {"-sysinfo", "-s"}).out, "Unit 2.6.0 build 4802 [ARX-200]\n");

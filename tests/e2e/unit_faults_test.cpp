@@ -50,7 +50,7 @@ TEST_F(UnitFaults, MessagesStatusAndTheFirmwareAfterwards) {
     std::vector<std::string> args{"-f", dir.File("image.pkg")};
     if (c.apply) args.push_back("-a");
     RunResult r = VelkorAgainst(unit, args);
-    EXPECT_EQ(r.exit_code, c.status) << c.keys << " " << c.image;
+    EXPECT_EQ(r.exitCode, c.status) << c.keys << " " << c.image;
     EXPECT_TRUE(r.out.ends_with(c.ending)) << c.keys << " " << c.image << ":\n" << r.out;
     RunResult report = VelkorAgainst(unit, {"-sysinfo"});
     EXPECT_NE(report.out.find("\nFirmware: " + std::string(c.firmware) + " build"), std::string::npos)

@@ -23,7 +23,7 @@ TEST(Disconnect, UserNameFollowsTheRequestAndTheFinalReplyDecides) {
       },
       &request);
   RunResult r = VelkorAgainst(peer, {"-dis_ppp", name});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Server reported an error: No active session by this name\n");
   ASSERT_TRUE(message);
   EXPECT_EQ((*message)[0], 0xFF);
@@ -43,7 +43,7 @@ TEST(Disconnect, HotspotAddressIsFourBytesInDottedOrder) {
     link.SendReply(1);
   });
   RunResult r = VelkorAgainst(peer, {"-dis_hot_ip", "10.1.2.3"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "Operation has completed successfuly.\n");
   EXPECT_EQ(message, (std::vector<std::uint8_t>{10, 1, 2, 3}));
 }
@@ -54,7 +54,7 @@ TEST(Disconnect, ServerGoneBeforeTheFinalReply) {
     link.Receive(4 + 5);
   });
   RunResult r = VelkorAgainst(peer, {"-dis_hot_user", "alice", "-s"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Failed to get a responce from the server.\n");
 }
 
@@ -69,7 +69,7 @@ TEST(SessionList, PppHeaderStaysWhenTheListIsCutShort) {
     link.Send(std::span(bytes).first(100));
   });
   RunResult r = VelkorAgainst(peer, {"-list_ppp"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out,
             "TYPE  NAME             PORT   IP_ADDRESS      TRAFFIC\n"
             "pppoe alice                                   rx: 0 (0 KB/s), tx: 0 (0 KB/s)\n");
@@ -87,7 +87,7 @@ TEST(SessionList, TextsWithoutTerminatorStayInTheirFields) {
     link.SendReply(1);
   });
   RunResult r = VelkorAgainst(peer, {"-list_hot_simple"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, std::string(256, 'z') + ", " + std::string(16, 'z') + ", " +
                        std::string(18, 'z') + ", 0, 0, 0, 0\n");
 }
@@ -152,11 +152,11 @@ class SessionsFromUnit : public UnitsimTest<> {};
 TEST_F(SessionsFromUnit, ThreeListFormats) {
   Unitsim unit(kSessions);
   RunResult ppp = VelkorAgainst(unit, {"-list_ppp"});
-  EXPECT_EQ(ppp.exit_code, 0);
+  EXPECT_EQ(ppp.exitCode, 0);
   EXPECT_EQ(ppp.out, std::string(kPppHeader) + kAlice + kCarol);
 
   RunResult full = VelkorAgainst(unit, {"-list_hot"});
-  EXPECT_EQ(full.exit_code, 0);
+  EXPECT_EQ(full.exitCode, 0);
   EXPECT_EQ(full.out,
             "  1) bob - 10.5.50.2 (00:11:22:33:44:55)\n"
             "     rx: 100 tx: 200 online: 1h 1m 1s (left: 58m 59s)\n\n"
@@ -167,7 +167,7 @@ TEST_F(SessionsFromUnit, ThreeListFormats) {
                 std::string(kCompleted));
 
   RunResult simple = VelkorAgainst(unit, {"-list_hot_simple"});
-  EXPECT_EQ(simple.exit_code, 0);
+  EXPECT_EQ(simple.exitCode, 0);
   EXPECT_EQ(simple.out,
             "bob, 10.5.50.2, 00:11:22:33:44:55, 100, 200, 3661, 7200\n"
             "dave, 10.5.50.3, 00:11:22:33:44:66, 4294967295, 0, 7300, 7200\n"
@@ -177,15 +177,15 @@ TEST_F(SessionsFromUnit, ThreeListFormats) {
 TEST_F(SessionsFromUnit, DisconnectsEndSessions) {
   Unitsim unit(kSessions);
   RunResult ppp = VelkorAgainst(unit, {"-dis_ppp", "alice"});
-  EXPECT_EQ(ppp.exit_code, 0);
+  EXPECT_EQ(ppp.exitCode, 0);
   EXPECT_EQ(ppp.out, kCompleted);
   EXPECT_EQ(VelkorAgainst(unit, {"-list_ppp"}).out, std::string(kPppHeader) + kCarol);
 
   RunResult user = VelkorAgainst(unit, {"-dis_hot_user", "bob"});
-  EXPECT_EQ(user.exit_code, 0);
+  EXPECT_EQ(user.exitCode, 0);
   EXPECT_EQ(user.out, kCompleted);
   RunResult address = VelkorAgainst(unit, {"-dis_hot_ip", "10.5.50.4", "-s"});
-  EXPECT_EQ(address.exit_code, 0);
+  EXPECT_EQ(address.exitCode, 0);
   EXPECT_EQ(address.out, "");
   EXPECT_EQ(VelkorAgainst(unit, {"-list_hot_simple"}).out,
             "dave, 10.5.50.3, 00:11:22:33:44:66, 4294967295, 0, 7300, 7200\n");
@@ -198,7 +198,7 @@ TEST_F(SessionsFromUnit, NoMatchingSessionIsRefused) {
                                            {"-dis_hot_user", "alice"},
                                            {"-dis_hot_ip", "10.5.50.9"}}) {
     RunResult r = VelkorAgainst(unit, options);
-    EXPECT_EQ(r.exit_code, 1) << options[0];
+    EXPECT_EQ(r.exitCode, 1) << options[0];
     EXPECT_EQ(r.out, refused) << options[0];
   }
   EXPECT_EQ(VelkorAgainst(unit, {"-list_ppp"}).out, std::string(kPppHeader) + kAlice + kCarol);
@@ -209,7 +209,7 @@ TEST_F(SessionsFromUnit, EmptyListsPrintOnlyTheirFrame) {
   EXPECT_EQ(VelkorAgainst(unit, {"-list_ppp"}).out, kPppHeader);
   EXPECT_EQ(VelkorAgainst(unit, {"-list_hot"}).out, kCompleted);
   RunResult simple = VelkorAgainst(unit, {"-list_hot_simple"});
-  EXPECT_EQ(simple.exit_code, 0);
+  EXPECT_EQ(simple.exitCode, 0);
   EXPECT_EQ(simple.out, "");
 }
 

@@ -8,7 +8,7 @@
 namespace e2e {
 namespace {
 
-std::string kAssociationHeaderText() { return velkor::kAssociationHeader; }
+std::string AssociationHeaderText() { return velkor::kAssociationHeader; }
 
 protocol::CardRecord Master(std::uint16_t clients) {
   protocol::CardRecord card;
@@ -34,7 +34,7 @@ TEST(AssociationRequest, CarriesDeviceAndIndex) {
       },
       &request);
   RunResult r = VelkorAgainst(peer, {"-ai", "wlan1", "5", "-a"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, std::string(velkor::kAssociationHeader) +
                        "  5 [fifth         ] 00:00:00:00:00:00 0.0.0.0          "
                        " 0    0    0 0       0s\n");
@@ -52,7 +52,7 @@ TEST(AssociationRequest, RefusalEndsWithoutTheFinalReply) {
     // No final reply: the client must not wait for one.
   });
   RunResult r = VelkorAgainst(peer, {"-ai", "wpci1", "3"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "wpci1  Association index is out of range. Only 2 associations present.\n");
 }
 
@@ -66,7 +66,7 @@ TEST(CardRequest, CardRecordCutShortEndsSilently) {
       },
       &request);
   RunResult r = VelkorAgainst(peer, {"-ci", "wlan2"});
-  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "");
   ASSERT_TRUE(request);
   EXPECT_EQ(request->device, "wlan2");
@@ -82,7 +82,7 @@ TEST(CardRequest, NetworkNameWithoutTerminatorStaysInItsField) {
     link.SendReply(1);
   });
   RunResult r = VelkorAgainst(peer, {"-ci", "wlan1", "-s"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("ESSID: \"" + std::string(33, 'E') + "\"  Nickname: \"" +
                        std::string(34, 'E') + "\"\n"),
             std::string::npos)
@@ -183,7 +183,7 @@ const std::string kRow3 =
 TEST_F(WirelessFromUnit, CardInformation) {
   Unitsim unit(kCards);
   RunResult ap = VelkorAgainst(unit, {"-ci", "wlan1"});
-  EXPECT_EQ(ap.exit_code, 0);
+  EXPECT_EQ(ap.exitCode, 0);
   EXPECT_EQ(ap.out,
             "wlan1  Atheros 5212 with firmware v2.4.11, link distance 1.05 miles\n"
             "       IEEE 802.11-OFDM  ESSID: \"lab-ap\"  \n"
@@ -192,7 +192,7 @@ TEST_F(WirelessFromUnit, CardInformation) {
             "       Signal quality: 45  Signal level: -49dBm  Signal noise: -89dBm\n");
 
   RunResult client = VelkorAgainst(unit, {"-ci", "wpci1"});
-  EXPECT_EQ(client.exit_code, 0);
+  EXPECT_EQ(client.exitCode, 0);
   EXPECT_EQ(client.out,
             "wpci1  Intersil Prism 2.5 with firmware v1.7.4\n"
             "       IEEE 802.11-DS  ESSID: \"uplink\"  Nickname: \"cpe-17\"\n"
@@ -201,31 +201,31 @@ TEST_F(WirelessFromUnit, CardInformation) {
             "       Signal quality: 80/92  Signal level: 180/255  Noise level: 20\n");
 
   RunResult none = VelkorAgainst(unit, {"-ci", "wlan9"});
-  EXPECT_EQ(none.exit_code, 0);
+  EXPECT_EQ(none.exitCode, 0);
   EXPECT_EQ(none.out, "wlan9  No supported card inserted.\n");
 }
 
 TEST_F(WirelessFromUnit, AssociationsFromAnIndex) {
   Unitsim unit(kCards);
   RunResult all = VelkorAgainst(unit, {"-ai", "wlan1"});
-  EXPECT_EQ(all.exit_code, 0);
-  EXPECT_EQ(all.out, kAssociationHeaderText() + kRow1 + kRow2 + kRow3);
+  EXPECT_EQ(all.exitCode, 0);
+  EXPECT_EQ(all.out, AssociationHeaderText() + kRow1 + kRow2 + kRow3);
 
   RunResult from2 = VelkorAgainst(unit, {"-ai", "wlan1", "2"});
-  EXPECT_EQ(from2.exit_code, 0);
-  EXPECT_EQ(from2.out, kAssociationHeaderText() + kRow2 + kRow3);
+  EXPECT_EQ(from2.exitCode, 0);
+  EXPECT_EQ(from2.out, AssociationHeaderText() + kRow2 + kRow3);
 
   RunResult last = VelkorAgainst(unit, {"-ai", "wlan1", "3"});
-  EXPECT_EQ(last.exit_code, 0);
-  EXPECT_EQ(last.out, kAssociationHeaderText() + kRow3);
+  EXPECT_EQ(last.exitCode, 0);
+  EXPECT_EQ(last.out, AssociationHeaderText() + kRow3);
 }
 
 TEST_F(WirelessFromUnit, AssociationDetails) {
   Unitsim unit(kCards);
   RunResult r = VelkorAgainst(unit, {"-ai", "wlan1", "-da"});
-  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out,
-            kAssociationHeaderText() + kRow1 +
+            AssociationHeaderText() + kRow1 +
                 "    rx:     5000000000 tx:           1234  client-side: 50   70   20            \n" +
                 kRow2 +
                 "    rx:             10 tx:             20  client-side: 30   50   20            \n" +
@@ -236,19 +236,19 @@ TEST_F(WirelessFromUnit, AssociationDetails) {
 TEST_F(WirelessFromUnit, Refusals) {
   Unitsim unit(kCards);
   RunResult beyond = VelkorAgainst(unit, {"-ai", "wlan1", "4"});
-  EXPECT_EQ(beyond.exit_code, 1);
+  EXPECT_EQ(beyond.exitCode, 1);
   EXPECT_EQ(beyond.out, "wlan1  Association index is out of range. Only 3 associations present.\n");
 
   RunResult client = VelkorAgainst(unit, {"-ai", "wpci1"});
-  EXPECT_EQ(client.exit_code, 1);
+  EXPECT_EQ(client.exitCode, 1);
   EXPECT_EQ(client.out, "wpci1  Wireless card is not set as an Access Point.\n");
 
   RunResult none = VelkorAgainst(unit, {"-ai", "wlan9", "-s"});
-  EXPECT_EQ(none.exit_code, 1);
+  EXPECT_EQ(none.exitCode, 1);
   EXPECT_EQ(none.out, "wlan9  No supported card inserted in socket.\n");
 
   // The unit keeps serving after the refusals.
-  EXPECT_EQ(VelkorAgainst(unit, {"-ci", "wlan9"}).exit_code, 0);
+  EXPECT_EQ(VelkorAgainst(unit, {"-ci", "wlan9"}).exitCode, 0);
 }
 
 }  // namespace
