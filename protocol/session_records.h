@@ -94,6 +94,8 @@ struct PppSessionRecord {
   std::uint32_t receiveRate = 0;
   std::int64_t transmitted = 0;
   std::uint32_t transmitRate = 0;
+
+  bool operator==(const PppSessionRecord&) const = default;
 };
 
 struct HotspotSessionRecord {
@@ -105,6 +107,8 @@ struct HotspotSessionRecord {
   std::uint32_t transmitted = 0;
   std::uint32_t online = 0;
   std::uint32_t limit = 0;
+
+  bool operator==(const HotspotSessionRecord&) const = default;
 };
 
 PppSessionRecord DecodePppSession(std::span<const std::uint8_t, kPppSessionRecordSize> bytes);

@@ -124,6 +124,8 @@ struct CardRecord {
   std::int32_t noiseMax = 0;
   std::uint16_t miles = 0;
   std::uint16_t hundredths = 0;
+
+  bool operator==(const CardRecord&) const = default;
 };
 
 struct AssociationRecord {
@@ -140,6 +142,8 @@ struct AssociationRecord {
   std::int64_t received = 0;
   std::int64_t transmitted = 0;
   std::int32_t idle = 0;
+
+  bool operator==(const AssociationRecord&) const = default;
 };
 
 CardRecord DecodeCardRecord(std::span<const std::uint8_t, kCardRecordSize> bytes);
