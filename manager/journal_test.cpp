@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "test_folder.h"
@@ -28,8 +28,12 @@ std::vector<std::vector<std::string>> Lines(const fs::path& file) {
 }
 
 TEST(Journal, TimesStatusesAndFields) {
-  EXPECT_TRUE(std::regex_match(LocalTimeText(1796838123),
-                               std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")));
+  // Digits as 9 and the offset's sign as +: the time's shape.
+  std::string shape = LocalTimeText(1796838123);
+  if (shape.size() > 19 && shape[19] == '-') shape[19] = '+';
+  for (char& c : shape)
+    if (std::isdigit(static_cast<unsigned char>(c))) c = '9';
+  EXPECT_EQ(shape, "9999-99-99T99:99:99+99:99");
   EXPECT_EQ(StatusText({true, 0, 0, ""}), "0");
   EXPECT_EQ(StatusText({true, 1, 0, ""}), "1");
   EXPECT_EQ(StatusText({true, -1, 9, ""}), "signal 9");

@@ -38,7 +38,9 @@ TEST(TextModeReader, NulDropsTheRestOfItsLine) {
   EXPECT_EQ(Convert({"ab\0cd\nef"s}), "abef");  // its newline too
   // A line longer than 1023 characters is read in pieces of 1023; a NUL
   // drops only the rest of its piece.
-  std::string line = "\0"s + std::string(1022, 'x') + "yz\n";
+  std::string line(1023, 'x');
+  line[0] = '\0';
+  line += "yz\n";
   EXPECT_EQ(Convert({line}), "yz\n");
 }
 
