@@ -15,7 +15,7 @@ namespace {
 
 using test::TestClient;
 
-constexpr const char* kLab = R"(
+constexpr const char* kLiveLab = R"(
 [[unit]]
 address = "10.9.9.9"
 name = "lab-ap"
@@ -35,7 +35,7 @@ user = "alice"
 
 class LiveActionTest : public test::ServerFixture {
  protected:
-  void SetUp() override { Serve(kLab); }
+  void SetUp() override { Serve(kLiveLab); }
 
   // A logged-in client whose request got its first reply.
   std::unique_ptr<TestClient> Request(std::uint8_t action, std::uint32_t value = 0,

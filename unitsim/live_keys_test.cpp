@@ -17,7 +17,7 @@ LiveDescription Live(std::string_view unitKeys) {
   return test::Parse(OneUnit(unitKeys)).units.at(0).settings.live;
 }
 
-std::string ErrorOf(std::string_view unitKeys) { return test::ErrorOf(OneUnit(unitKeys)); }
+std::string UnitErrorOf(std::string_view unitKeys) { return test::ErrorOf(OneUnit(unitKeys)); }
 
 TEST(LiveKeys, CardsWithStations) {
   LiveDescription live = Live(R"(
@@ -117,26 +117,26 @@ limit = 7200
 }
 
 TEST(LiveKeys, MistakesNameTheLineAndTheKey) {
-  EXPECT_EQ(ErrorOf("[[unit.card]]\nessid = \"x\"\n"), "lab.toml:4: [[unit.card]] has no device");
-  EXPECT_EQ(ErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nspeed = 3\n"),
+  EXPECT_EQ(UnitErrorOf("[[unit.card]]\nessid = \"x\"\n"), "lab.toml:4: [[unit.card]] has no device");
+  EXPECT_EQ(UnitErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nspeed = 3\n"),
             "lab.toml:6: unknown key 'speed' in [[unit.card]]");
-  EXPECT_EQ(ErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nmode = \"bridge\"\n"),
+  EXPECT_EQ(UnitErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nmode = \"bridge\"\n"),
             "lab.toml:6: mode must be one of adhoc, infrastructure, master or a number 0-255");
-  EXPECT_EQ(ErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nmac = \"00:0C:42\"\n"),
+  EXPECT_EQ(UnitErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nmac = \"00:0C:42\"\n"),
             "lab.toml:6: mac must be a MAC address like 00:0C:42:17:00:05");
-  EXPECT_EQ(ErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nfirmware = \"1.7\"\n"),
+  EXPECT_EQ(UnitErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nfirmware = \"1.7\"\n"),
             "lab.toml:6: firmware must be three numbers 0-255 like \"1.7.4\"");
-  EXPECT_EQ(ErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nessid = \"" + std::string(33, 'e') + "\"\n"),
+  EXPECT_EQ(UnitErrorOf("[[unit.card]]\ndevice = \"wlan1\"\nessid = \"" + std::string(33, 'e') + "\"\n"),
             "lab.toml:6: essid must be at most 32 bytes");
-  EXPECT_EQ(ErrorOf("[[unit.card]]\ndevice = \"wlan1\"\n[[unit.card]]\ndevice = \"wlan1\"\n"),
+  EXPECT_EQ(UnitErrorOf("[[unit.card]]\ndevice = \"wlan1\"\n[[unit.card]]\ndevice = \"wlan1\"\n"),
             "lab.toml:4: device wlan1 is described twice");
-  EXPECT_EQ(ErrorOf("[[unit.card]]\ndevice = \"wlan1\"\n[[unit.card.station]]\nip = \"10.1.2\"\n"),
+  EXPECT_EQ(UnitErrorOf("[[unit.card]]\ndevice = \"wlan1\"\n[[unit.card.station]]\nip = \"10.1.2\"\n"),
             "lab.toml:7: ip must be a dotted IPv4 address");
-  EXPECT_EQ(ErrorOf("[[unit.hotspot]]\nuser = \"bob\"\n"), "lab.toml:4: [[unit.hotspot]] has no ip");
-  EXPECT_EQ(ErrorOf("card = 3\n"), "lab.toml:4: card is written as [[unit.card]] tables");
-  EXPECT_EQ(ErrorOf("throughput_limit_kbit = -1\n"),
+  EXPECT_EQ(UnitErrorOf("[[unit.hotspot]]\nuser = \"bob\"\n"), "lab.toml:4: [[unit.hotspot]] has no ip");
+  EXPECT_EQ(UnitErrorOf("card = 3\n"), "lab.toml:4: card is written as [[unit.card]] tables");
+  EXPECT_EQ(UnitErrorOf("throughput_limit_kbit = -1\n"),
             "lab.toml:4: throughput_limit_kbit must be an integer from 0 to 100000000");
-  EXPECT_EQ(ErrorOf("[[unit.card]]\ndevice = \"wlan1\"\ndistance = -1.0\n"),
+  EXPECT_EQ(UnitErrorOf("[[unit.card]]\ndevice = \"wlan1\"\ndistance = -1.0\n"),
             "lab.toml:6: distance must be a number of miles from 0 to 65535.99");
 }
 

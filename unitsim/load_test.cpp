@@ -21,7 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const char kLab[] = "[[unit]]\naddress = \"10.9.9.9\"\nname = \"ap\"\n";
+const char kLoadLab[] = "[[unit]]\naddress = \"10.9.9.9\"\nname = \"ap\"\n";
 
 class LoadTest : public ServerFixture {};
 
@@ -31,7 +31,7 @@ class LoadTest : public ServerFixture {};
 // the system tries those again only a second later (or leaves them
 // connected on their side with no session).
 TEST_F(LoadTest, EveryClientOfABurstIsGreetedAtOnce) {
-  Serve(kLab);
+  Serve(kLoadLab);
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(port_);
@@ -69,7 +69,7 @@ TEST_F(LoadTest, ClientsThatNeverLogInCannotLockTheRealOnesOut) {
   ServerOptions options;
   options.maxConnections = 16;
   options.loginGraceMs = 200;
-  Serve(kLab, options);
+  Serve(kLoadLab, options);
   std::vector<int> idle;
   for (int i = 0; i < 40; ++i) idle.push_back(protocol::test::ConnectToLoopback(port_));
   std::this_thread::sleep_for(300ms);
@@ -87,7 +87,7 @@ TEST_F(LoadTest, ClientsThatNeverLogInCannotLockTheRealOnesOut) {
 TEST_F(LoadTest, ASlowLoginIsDroppedAtItsDeadline) {
   ServerOptions options;
   options.loginTimeoutMs = 400;
-  Serve(kLab, options);
+  Serve(kLoadLab, options);
   TestClient slow(port_);
   ASSERT_TRUE(slow.ReadHello().has_value());
   // One byte every 50 ms would take 1.7 s for the login frame.
@@ -106,7 +106,7 @@ TEST_F(LoadTest, ASlowLoginIsDroppedAtItsDeadline) {
 TEST_F(LoadTest, AClientIdleAfterItsLoginIsDropped) {
   ServerOptions options;
   options.ioTimeoutMs = 300;
-  Serve(kLab, options);
+  Serve(kLoadLab, options);
   TestClient idle(port_);
   ASSERT_EQ(idle.Login("BlueOx"), 1);
   auto start = std::chrono::steady_clock::now();
@@ -117,7 +117,7 @@ TEST_F(LoadTest, AClientIdleAfterItsLoginIsDropped) {
 TEST_F(LoadTest, AMessageSentOneByteAtATimeHasItsOwnTime) {
   ServerOptions options;
   options.ioTimeoutMs = 300;
-  Serve(kLab, options);
+  Serve(kLoadLab, options);
   TestClient slow(port_);
   ASSERT_EQ(slow.Login("BlueOx"), 1);
   // Each byte comes well within the time, the whole request does not.

@@ -28,7 +28,7 @@ constexpr int kSessions = 254;
 constexpr int kRounds = 10;
 #endif
 
-const char kUnit[] =
+const char kLoadUnit[] =
     "[[unit]]\naddress = \"127.0.0.1\"\nname = \"load\"\npassword = \"BlueOx\"\n";
 
 
@@ -49,12 +49,12 @@ int OneRound(std::uint16_t port) {
 }
 
 TEST(Load, TwoHundredFiftyFourSessionsAtOnce) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kLoadUnit);
   for (int round = 0; round < kRounds; ++round) EXPECT_EQ(OneRound(unit.port()), 0) << round;
 }
 
 TEST(Load, TheSameWhileIdleAndSlowClientsAreConnected) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kLoadUnit);
   std::vector<int> idle;
   for (int i = 0; i < 300; ++i) idle.push_back(protocol::test::ConnectToLoopback(unit.port()));
   std::atomic<bool> stop{false};

@@ -133,7 +133,7 @@ TEST(Report, ServerGoneBeforeTheFinalReply) {
   EXPECT_EQ(r.out, "okFailed to get a responce from the server.\n");
 }
 
-const char kUnit[] = R"(
+const char kReportUnit[] = R"(
 [[unit]]
 address = "127.0.0.1"
 name = "e2e-ap"
@@ -154,7 +154,7 @@ kernlog = """
 class ReportFromUnit : public UnitsimTest<> {};
 
 TEST_F(ReportFromUnit, SystemInformationAndKernelLog) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kReportUnit);
   RunResult info = VelkorAgainst(unit, {"-sysinfo"});
   EXPECT_EQ(info.exitCode, 0);
   EXPECT_EQ(info.out,
@@ -166,14 +166,14 @@ TEST_F(ReportFromUnit, SystemInformationAndKernelLog) {
 }
 
 TEST_F(ReportFromUnit, WrongPassword) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kReportUnit);
   RunResult r = RunVelkor({"127.0.0.1", "blueox", "-p", unit.portText(), "-sysinfo"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, "Invalid password\n");
 }
 
 TEST_F(ReportFromUnit, ApplyAndRebootWithoutAction) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kReportUnit);
   RunResult r = VelkorAgainst(unit, {"-a"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "Operation has completed successfuly.\n");

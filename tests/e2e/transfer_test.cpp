@@ -15,7 +15,7 @@ namespace {
 
 using velkor::ProgressLine;
 
-const char kUnit[] = R"(
+const char kTransferUnit[] = R"(
 [[unit]]
 address = "127.0.0.1"
 name = "e2e-ap"
@@ -57,7 +57,7 @@ class TransferToUnit : public UnitsimTest<> {
 };
 
 TEST_F(TransferToUnit, ConfigurationRoundTrip) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   std::string config = Binary(3000);
   WriteFile(dir.File("mine.dat"), config);
   RunResult up = VelkorAgainst(unit, {"-u", dir.File("mine.dat")});
@@ -77,7 +77,7 @@ TEST_F(TransferToUnit, ConfigurationRoundTrip) {
 }
 
 TEST_F(TransferToUnit, ScriptsTravelWithLfLineEnds) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   WriteFile(dir.File("cbq.txt"), "tc qdisc del dev eth0 root\r\ntc qdisc add dev eth0 root\r\n");
   RunResult up = VelkorAgainst(unit, {"-uscr", "CBQ", dir.File("cbq.txt"), "-s"});
   EXPECT_EQ(up.exitCode, 0);
@@ -92,7 +92,7 @@ TEST_F(TransferToUnit, ScriptsTravelWithLfLineEnds) {
 }
 
 TEST_F(TransferToUnit, EveryScriptAndPageIsStoredOnItsOwn) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   std::vector<std::string> scripts = {"cbq", "fw", "nat", "rad_users", "rad_nas", "proxy", "dhcpd"};
   std::vector<std::string> pages = {"login", "alogin", "mlogin", "logout", "status", "noservice",
                                     "splash"};
@@ -115,7 +115,7 @@ TEST_F(TransferToUnit, EveryScriptAndPageIsStoredOnItsOwn) {
 }
 
 TEST_F(TransferToUnit, UploadsOf1460And1461Bytes) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   // Hello answer (34), request (42), then one or two 1462-byte blocks.
   WriteFile(dir.File("a"), Binary(1460));
   ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("a"), "-s"}).exitCode, 0);
@@ -132,7 +132,7 @@ TEST_F(TransferToUnit, UploadsOf1460And1461Bytes) {
 }
 
 TEST_F(TransferToUnit, ScriptFilesOfOneMebibyteAndOneByteMore) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   std::string text;
   while (text.size() < 1048576) text += "echo 0123456789abcdef0123456789abcdef0123456789abcdef\n";
   text.resize(1048575);
@@ -154,7 +154,7 @@ TEST_F(TransferToUnit, ScriptFilesOfOneMebibyteAndOneByteMore) {
 }
 
 TEST_F(TransferToUnit, RefusalsCreateNoFile) {
-  Unitsim unit(std::string(kUnit) + "support_drive = false\n");
+  Unitsim unit(std::string(kTransferUnit) + "support_drive = false\n");
   RunResult support = VelkorAgainst(unit, {"-support", dir.File("support.txt")});
   EXPECT_EQ(support.exitCode, 1);
   EXPECT_EQ(support.out, "Server reported an error: No prepared hard drive found\n");
@@ -175,7 +175,7 @@ TEST_F(TransferToUnit, RefusalsCreateNoFile) {
 }
 
 TEST_F(TransferToUnit, SupportFileIsComposed) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   RunResult r = VelkorAgainst(unit, {"-support", dir.File("support.txt"), "-s"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "");
@@ -188,10 +188,10 @@ TEST_F(TransferToUnit, StoredFilesSurviveARestart) {
   TempDir state;
   WriteFile(dir.File("mine.dat"), Binary(5000));
   {
-    Unitsim unit(kUnit, {"--state", state.path()});
+    Unitsim unit(kTransferUnit, {"--state", state.path()});
     ASSERT_EQ(VelkorAgainst(unit, {"-u", dir.File("mine.dat"), "-s"}).exitCode, 0);
   }
-  Unitsim again(kUnit, {"--state", state.path()});
+  Unitsim again(kTransferUnit, {"--state", state.path()});
   ASSERT_EQ(VelkorAgainst(again, {"-d", dir.File("back.dat"), "-s"}).exitCode, 0);
   EXPECT_EQ(ReadFile(dir.File("back.dat")), Binary(5000));
 }
@@ -207,7 +207,7 @@ std::string FlashDisplay() {
 }
 
 TEST_F(TransferToUnit, FirmwareWithApplyShowsTheFlashing) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   WriteFile(dir.File("fw.bin"), Image());
   RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a"});
   EXPECT_EQ(r.exitCode, 0);
@@ -223,7 +223,7 @@ TEST_F(TransferToUnit, FirmwareWithApplyShowsTheFlashing) {
 }
 
 TEST_F(TransferToUnit, FirmwareInSilentModeStillShowsTheFlashing) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   WriteFile(dir.File("fw.bin"), Image());
   RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a", "-s"});
   EXPECT_EQ(r.exitCode, 0);
@@ -231,7 +231,7 @@ TEST_F(TransferToUnit, FirmwareInSilentModeStillShowsTheFlashing) {
 }
 
 TEST_F(TransferToUnit, FirmwareWithBootRom) {
-  std::string description = kUnit;
+  std::string description = kTransferUnit;
   description.replace(description.find("flash_steps = 2"), 15, "flash_steps = 1");
   Unitsim unit(description + "flash_bootrom = true\n");
   WriteFile(dir.File("fw.bin"), Image());
@@ -247,7 +247,7 @@ TEST_F(TransferToUnit, FirmwareWithBootRom) {
 }
 
 TEST_F(TransferToUnit, FirmwareWithoutApply) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   WriteFile(dir.File("fw.bin"), Image());
   RunResult r = VelkorAgainst(unit, {"-f", dir.File("fw.bin")});
   EXPECT_EQ(r.exitCode, 0);
@@ -264,7 +264,7 @@ TEST_F(TransferToUnit, FirmwareWithoutApply) {
 }
 
 TEST_F(TransferToUnit, FirmwareLimits) {
-  Unitsim unit(kUnit);
+  Unitsim unit(kTransferUnit);
   WriteFile(dir.File("tiny.bin"), "UNITFW 9 9\n");
   RunResult tiny = VelkorAgainst(unit, {"-f", dir.File("tiny.bin"), "-a"});
   EXPECT_EQ(tiny.exitCode, 1);
@@ -282,10 +282,10 @@ TEST_F(TransferToUnit, UpgradedVersionSurvivesARestart) {
   TempDir state;
   WriteFile(dir.File("fw.bin"), Image());
   {
-    Unitsim unit(kUnit, {"--state", state.path()});
+    Unitsim unit(kTransferUnit, {"--state", state.path()});
     ASSERT_EQ(VelkorAgainst(unit, {"-f", dir.File("fw.bin"), "-a", "-s"}).exitCode, 0);
   }
-  Unitsim again(kUnit, {"--state", state.path()});
+  Unitsim again(kTransferUnit, {"--state", state.path()});
   EXPECT_EQ(VelkorAgainst(again, {"-sysinfo", "-s"}).out, "Unit 2.6.0 build 4802 [ARX-200]\n");
 }
 
