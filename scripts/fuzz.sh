@@ -33,8 +33,8 @@ $built || ninja -C build-fuzz "${names[@]}" >/dev/null
 if [[ $target == all ]]; then
   # Two at a time, one a core; each one's lines come out when it ends.
   found=0
-  for pair in "client_session unit_session" "description manager_files"; do
-    read -r a b <<<"$pair"
+  for ((i = 0; i < ${#all[@]}; i += 2)); do
+    a=${all[i]} b=${all[i + 1]}
     bash "$self" --built "$a" "$seconds" >"build-fuzz/$a.out" 2>&1 & first=$!
     bash "$self" --built "$b" "$seconds" >"build-fuzz/$b.out" 2>&1 & second=$!
     wait "$first" || found=$((found + 1))

@@ -4,8 +4,9 @@
 # lab, the installed package and the lab's comparison of one unit at a time
 # with many (which repeat the plain build's runs at many times the cost);
 # the g++ Release build makes the programs; the clang build runs the unit
-# tests.  The other runs would repeat the plain build's and cost CI's time.  The builds' and the tests' own output goes to log files (named at
-# the end, and shown when a step fails); the last lines sum up each variant.
+# tests.  The other runs would repeat the plain build's and cost CI's time.
+# The builds' and the tests' own output goes to log files (named at the
+# end, and shown when a step fails); the last lines sum up each variant.
 # Exits non-zero when a test fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
