@@ -10,7 +10,7 @@ import subprocess
 import sys
 
 root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
-files = [f for f in subprocess.check_output(["git", "ls-files", "*.cpp", "*.h"], cwd=root, text=True).split()]
+files = subprocess.check_output(["git", "ls-files", "*.cpp", "*.h"], cwd=root, text=True).split()
 by_name = collections.defaultdict(list)
 for f in files:
     by_name[os.path.basename(f)].append(f)
